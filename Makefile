@@ -1,0 +1,33 @@
+# The two commands of the README: `make run` and `make test`.
+BUILD   ?= build
+JOBS    ?= $(shell nproc)
+PACKAGES = cmake g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev \
+           libmad0-dev libvorbisidec-dev libmpcdec-dev libgsm1-dev libasound2-dev libsdl2-dev \
+           libfreetype-dev libfontconfig-dev fonts-dejavu-core libjpeg-dev libgif-dev \
+           espeak-ng sox xvfb xauth mpg123
+WERROR  := $(if $(CI),ON,OFF)
+
+.PHONY: run test build deps clean
+
+run: build
+	@./tools/run-device.sh $(BUILD)
+
+test: build
+	cd $(BUILD) && CHIMELY_VIDEO=headless CHIMELY_AUDIO=null ctest --output-on-failure -j$(JOBS) --timeout 300
+
+build: deps
+	cmake -S . -B $(BUILD) -DCHIMELY_WERROR=$(WERROR)
+	cmake --build $(BUILD) -j$(JOBS)
+
+# Installs only the Debian packages that are missing; needs no privileges when none is.
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	    sudo=$$( [ "$$(id -u)" = 0 ] || echo sudo ); \
+	    echo "Installing missing packages:" $$missing; \
+	    $$sudo apt-get update -q && DEBIAN_FRONTEND=noninteractive $$sudo apt-get install -y -q $$missing; \
+	fi
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,38 @@
+# One static library per subsystem: every .cpp under <dir>/src, headers under <dir>/include.
+function(chimely_library name)
+  cmake_parse_arguments(ARG "SHARED" "" "LINK" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/src/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/src/*.c)
+  if(NOT sources)
+    # A subsystem with no code yet: headers only.
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_CURRENT_SOURCE_DIR}/include)
+    target_link_libraries(${name} INTERFACE ${ARG_LINK})
+    return()
+  elseif(ARG_SHARED)
+    add_library(${name} SHARED ${sources})
+  else()
+    add_library(${name} STATIC ${sources})
+  endif()
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARG_LINK})
+endfunction()
+
+# One GoogleTest program per folder of tests/; every test runs in its own process with a fresh device root.
+function(chimely_tests name)
+  cmake_parse_arguments(ARG "" "" "LINK" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE chimely_testsupport ${ARG_LINK})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "CHIMELY_VIDEO=headless;CHIMELY_AUDIO=null;CHIMELY_BUILD=${CMAKE_BINARY_DIR};CHIMELY_SOURCE=${CMAKE_SOURCE_DIR}")
+endfunction()
+
+# A command-line program under tools/.
+function(chimely_tool name)
+  cmake_parse_arguments(ARG "" "" "LINK" ${ARGN})
+  add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${ARG_LINK})
+endfunction()
