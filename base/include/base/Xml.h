@@ -1,0 +1,56 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace pugi {
+class xml_document;
+struct xml_node_struct;
+} // namespace pugi
+
+// XML documents of the system's files (alarms, settings, shared state, speech dictionaries).
+// Every operation accepts a null handle and then finds nothing or fails; none throws.
+namespace liba {
+
+// A handle to one node of a document, to a whole document, or to nothing. A handle keeps its
+// document alive. Handles must not be shared between threads.
+class XmlNode {
+public:
+    XmlNode() = default;
+    XmlNode(std::shared_ptr<pugi::xml_document> document, pugi::xml_node_struct* node);
+
+    bool is_null() const { return node_ == nullptr; }
+    explicit operator bool() const { return node_ != nullptr; }
+    pugi::xml_node_struct* node() const { return node_; }
+    const std::shared_ptr<pugi::xml_document>& document() const { return document_; }
+
+private:
+    std::shared_ptr<pugi::xml_document> document_;
+    pugi::xml_node_struct* node_ = nullptr;
+};
+
+// Paths may begin with a path macro. Files in UTF-8 or in UTF-16 with a byte-order mark load;
+// whitespace-only text between elements is dropped. Null when missing or not well-formed.
+XmlNode xml_load_document(std::wstring_view path);
+XmlNode xml_create_document();
+// Writes UTF-8 with a declaration to a temporary file beside the target and renames it over
+// the target. False (and the old file untouched) when the handle is not a document or any step fails.
+bool xml_save_document(const XmlNode& document, std::wstring_view path);
+
+// The first child whose name equals name exactly (letter case counts).
+XmlNode xml_find_child(const XmlNode& parent, std::wstring_view name);
+bool xml_find_child_into(const XmlNode& parent, std::wstring_view name, XmlNode& child);
+// Children of every kind count; null when index is outside 0..count-1.
+XmlNode xml_child_at(const XmlNode& parent, int index);
+int xml_child_count(const XmlNode& parent);
+// An element's tag; "#text", "#comment", "#cdata-section" and "#document" for those nodes.
+std::wstring xml_node_name(const XmlNode& node);
+
+// Appends a new element to a document or an element; null when the name is not a valid XML name.
+XmlNode xml_add_child(const XmlNode& parent, std::wstring_view name);
+// Sets or replaces an attribute of an element; anything else (or an invalid name) is ignored.
+void xml_set_attribute(const XmlNode& element, std::wstring_view name, std::wstring_view value);
+// True and value assigned when the attribute exists; otherwise false and value untouched.
+bool xml_get_attribute(const XmlNode& node, std::wstring_view name, std::wstring& value);
+
+} // namespace liba

@@ -1,0 +1,186 @@
+#include "base/Xml.h"
+
+#include "base/Path.h"
+#include "plat/Files.h"
+#include "plat/Text.h"
+
+#include <pugixml.hpp>
+
+#include <cstring>
+
+namespace liba {
+namespace {
+
+// Comments and processing instructions stay in the tree as the device's model keeps them;
+// whitespace-only text between elements is dropped (no parse_ws_pcdata).
+constexpr unsigned parse_flags = pugi::parse_default | pugi::parse_comments | pugi::parse_pi;
+
+const char declaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+
+pugi::xml_node node_of(const XmlNode& handle) { return pugi::xml_node(handle.node()); }
+
+XmlNode handle_of(const XmlNode& relative, pugi::xml_node node) {
+    if (!node)
+        return XmlNode();
+    return XmlNode(relative.document(), node.internal_object());
+}
+
+// The names the device's model gives to nodes that have no tag.
+const char* node_name_of(pugi::xml_node node) {
+    switch (node.type()) {
+    case pugi::node_document: return "#document";
+    case pugi::node_pcdata: return "#text";
+    case pugi::node_cdata: return "#cdata-section";
+    case pugi::node_comment: return "#comment";
+    default: return node.name();
+    }
+}
+
+bool is_name_start(wchar_t c) {
+    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || c == L'_' || c == L':' ||
+           (c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) ||
+           (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF) || c == 0x200C ||
+           c == 0x200D || (c >= 0x2070 && c <= 0x218F) || (c >= 0x2C00 && c <= 0x2FEF) ||
+           (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) ||
+           (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
+}
+
+bool is_name_char(wchar_t c) {
+    return is_name_start(c) || (c >= L'0' && c <= L'9') || c == L'-' || c == L'.' || c == 0xB7 ||
+           (c >= 0x300 && c <= 0x36F) || c == 0x203F || c == 0x2040;
+}
+
+// The writer would put any name into the file as it is, and an invalid one would make the whole
+// file unreadable; the device's model refuses such names, and so do we.
+bool is_xml_name(std::wstring_view name) {
+    if (name.empty() || !is_name_start(name[0]))
+        return false;
+    for (wchar_t c : name.substr(1)) {
+        if (!is_name_char(c))
+            return false;
+    }
+    return true;
+}
+
+// Characters that an XML 1.0 file cannot hold, not even as references, become U+FFFD.
+std::string value_text(std::wstring_view value) {
+    std::wstring clean(value);
+    for (wchar_t& c : clean) {
+        const bool allowed = c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+                             (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+        if (!allowed)
+            c = 0xFFFD;
+    }
+    return plat::to_utf8(clean);
+}
+
+struct StringWriter : pugi::xml_writer {
+    std::string bytes;
+    void write(const void* data, size_t size) override {
+        bytes.append(static_cast<const char*>(data), size);
+    }
+};
+
+} // namespace
+
+XmlNode::XmlNode(std::shared_ptr<pugi::xml_document> document, pugi::xml_node_struct* node)
+    : document_(std::move(document)), node_(node) {}
+
+XmlNode xml_load_document(std::wstring_view path) {
+    std::string bytes;
+    if (!plat::read_file(expanded_path(path), bytes))
+        return XmlNode();
+    auto document = std::make_shared<pugi::xml_document>();
+    if (!document->load_buffer(bytes.data(), bytes.size(), parse_flags, pugi::encoding_auto))
+        return XmlNode();
+    pugi::xml_node_struct* root = document->internal_object();
+    return XmlNode(std::move(document), root);
+}
+
+XmlNode xml_create_document() {
+    auto document = std::make_shared<pugi::xml_document>();
+    pugi::xml_node_struct* root = document->internal_object();
+    return XmlNode(std::move(document), root);
+}
+
+bool xml_save_document(const XmlNode& document, std::wstring_view path) {
+    if (node_of(document).type() != pugi::node_document)
+        return false;
+    StringWriter writer;
+    writer.bytes = declaration;
+    document.document()->save(writer, "\t", pugi::format_indent | pugi::format_no_declaration,
+                              pugi::encoding_utf8);
+    return plat::write_file_atomically(expanded_path(path), writer.bytes);
+}
+
+XmlNode xml_find_child(const XmlNode& parent, std::wstring_view name) {
+    XmlNode child;
+    xml_find_child_into(parent, name, child);
+    return child;
+}
+
+bool xml_find_child_into(const XmlNode& parent, std::wstring_view name, XmlNode& child) {
+    const std::string wanted = plat::to_utf8(name);
+    for (pugi::xml_node node : node_of(parent).children()) {
+        if (wanted == node_name_of(node)) {
+            child = handle_of(parent, node);
+            return true;
+        }
+    }
+    child = XmlNode();
+    return false;
+}
+
+XmlNode xml_child_at(const XmlNode& parent, int index) {
+    if (index < 0)
+        return XmlNode();
+    for (pugi::xml_node node : node_of(parent).children()) {
+        if (index-- == 0)
+            return handle_of(parent, node);
+    }
+    return XmlNode();
+}
+
+int xml_child_count(const XmlNode& parent) {
+    int count = 0;
+    for (pugi::xml_node node : node_of(parent).children()) {
+        (void)node;
+        ++count;
+    }
+    return count;
+}
+
+std::wstring xml_node_name(const XmlNode& node) {
+    if (node.is_null())
+        return {};
+    return plat::from_utf8(node_name_of(node_of(node)));
+}
+
+XmlNode xml_add_child(const XmlNode& parent, std::wstring_view name) {
+    if (!is_xml_name(name))
+        return XmlNode();
+    return handle_of(parent, node_of(parent).append_child(plat::to_utf8(name).c_str()));
+}
+
+void xml_set_attribute(const XmlNode& element, std::wstring_view name, std::wstring_view value) {
+    pugi::xml_node node = node_of(element);
+    if (node.type() != pugi::node_element || !is_xml_name(name))
+        return;
+    const std::string key = plat::to_utf8(name);
+    pugi::xml_attribute attribute = node.attribute(key.c_str());
+    if (!attribute)
+        attribute = node.append_attribute(key.c_str());
+    attribute.set_value(value_text(value).c_str());
+}
+
+bool xml_get_attribute(const XmlNode& node, std::wstring_view name, std::wstring& value) {
+    if (!is_xml_name(name))
+        return false;
+    const pugi::xml_attribute attribute = node_of(node).attribute(plat::to_utf8(name).c_str());
+    if (!attribute)
+        return false;
+    value = plat::from_utf8(attribute.value());
+    return true;
+}
+
+} // namespace liba
