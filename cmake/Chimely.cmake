@@ -26,8 +26,8 @@ function(chimely_tests name)
   endif()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE chimely_testsupport ${ARG_LINK})
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "CHIMELY_VIDEO=headless;CHIMELY_AUDIO=null;CHIMELY_BUILD=${CMAKE_BINARY_DIR};CHIMELY_SOURCE=${CMAKE_SOURCE_DIR}")
+  # The test main sets CHIMELY_ROOT, CHIMELY_VIDEO, CHIMELY_AUDIO, CHIMELY_BUILD and CHIMELY_SOURCE.
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()
 
 # A command-line program under tools/.

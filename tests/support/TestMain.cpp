@@ -21,6 +21,8 @@ int main(int argc, char** argv) {
     setenv("CHIMELY_ROOT", testing_support::g_root->path().c_str(), 1);
     setenv("CHIMELY_VIDEO", "headless", 0);
     setenv("CHIMELY_AUDIO", "null", 0);
+    setenv("CHIMELY_BUILD", CHIMELY_BUILD_DIR, 1);     // tools are under $CHIMELY_BUILD/tools
+    setenv("CHIMELY_SOURCE", CHIMELY_SOURCE_DIR, 1);
     int rc = RUN_ALL_TESTS();
     testing_support::g_root.reset();
     return rc;

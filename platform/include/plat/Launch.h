@@ -1,0 +1,16 @@
+#pragma once
+#include <string_view>
+
+namespace plat {
+
+// Opens a link with the desktop's handler: starts "xdg-open" with the URL as
+// its one argument (no shell). Only http:, https: and mailto: links are
+// opened; anything else is refused. Headless (CHIMELY_VIDEO=headless) the
+// link is only written to standard error. True when the handler was started
+// (or, headless, when the link was accepted).
+bool open_url(std::wstring_view url);
+
+// True when the URL has one of the schemes that open_url accepts.
+bool is_openable_url(std::wstring_view url);
+
+} // namespace plat

@@ -1,0 +1,295 @@
+#include "plat/Paths.h"
+
+#include "plat/Text.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace plat {
+namespace {
+
+struct PathState {
+    std::mutex lock;
+    std::optional<std::string> root;  // cached once looked up
+    bool root_found = false;
+    std::optional<std::wstring> module_override;
+};
+
+PathState& state() {
+    static PathState s;
+    return s;
+}
+
+bool is_separator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+std::string strip_trailing_slashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+std::string current_folder() {
+    std::vector<char> buffer(PATH_MAX);
+    while (!getcwd(buffer.data(), buffer.size())) {
+        if (errno != ERANGE)
+            return "/";
+        buffer.resize(buffer.size() * 2);
+    }
+    return buffer.data();
+}
+
+std::string make_absolute(const std::string& path) {
+    if (path.empty() || path[0] == '/')
+        return path;
+    std::string cwd = current_folder();
+    return cwd == "/" ? "/" + path : cwd + "/" + path;
+}
+
+std::string executable_path() {
+    std::vector<char> buffer(1024);
+    for (;;) {
+        ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (n < 0)
+            return {};
+        if (size_t(n) < buffer.size())
+            return std::string(buffer.data(), size_t(n));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+void look_up_root(PathState& s) {
+    if (s.root)
+        return;
+    const char* env = std::getenv("CHIMELY_ROOT");
+    if (env && *env) {
+        s.root = strip_trailing_slashes(make_absolute(env));
+        s.root_found = true;
+    } else if (std::string from_exe = root_from_program_path(executable_path()); !from_exe.empty()) {
+        s.root = from_exe;
+        s.root_found = true;
+    } else {
+        s.root = "/";
+        s.root_found = false;
+    }
+}
+
+std::string join(const std::string& folder, const std::string& name) {
+    if (folder.empty())
+        return name;
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+bool exists(const std::string& path) {
+    struct stat st{};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+// The entry of folder whose name equals name ignoring case; the first in byte
+// order when several do, so the choice does not depend on the listing order.
+std::optional<std::string> find_ignoring_case(const std::string& folder, const std::string& name) {
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir)
+        return std::nullopt;
+    std::wstring wanted = from_utf8(name);
+    std::optional<std::string> best;
+    while (dirent* entry = readdir(dir)) {
+        std::string candidate = entry->d_name;
+        if (equal_no_case(from_utf8(candidate), wanted) && (!best || candidate < *best))
+            best = candidate;
+    }
+    closedir(dir);
+    return best;
+}
+
+uint64_t fnv1a(const std::string& text) {
+    uint64_t hash = 1469598103934665603ull;
+    for (unsigned char c : text) {
+        hash ^= c;
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+// A private folder: made with mode 0700 and refused unless it is a real
+// folder of ours with no access for others.
+bool make_private_folder(const std::string& path) {
+    if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat st{};
+    if (lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid())
+        return false;
+    if ((st.st_mode & 077) != 0 && chmod(path.c_str(), 0700) != 0)
+        return false;
+    return true;
+}
+
+} // namespace
+
+std::string root_from_program_path(const std::string& program_path) {
+    const std::string marker = "/Program Files/";
+    size_t at = program_path.rfind(marker);
+    if (at == std::string::npos)
+        return {};
+    return at == 0 ? std::string("/") : program_path.substr(0, at);
+}
+
+std::string device_root() {
+    PathState& s = state();
+    std::lock_guard<std::mutex> guard(s.lock);
+    look_up_root(s);
+    return *s.root;
+}
+
+void set_device_root(const std::string& linux_path) {
+    PathState& s = state();
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.root.reset();
+    if (!linux_path.empty()) {
+        s.root = strip_trailing_slashes(make_absolute(linux_path));
+        s.root_found = true;
+    }
+}
+
+bool device_root_found() {
+    PathState& s = state();
+    std::lock_guard<std::mutex> guard(s.lock);
+    look_up_root(s);
+    return s.root_found;
+}
+
+std::string native_path(std::wstring_view device_path) {
+    if (device_path.empty())
+        return {};
+    const bool absolute = is_separator(device_path[0]);
+    const std::string root = absolute ? device_root() : std::string();
+
+    // Split into components; "." is dropped and ".." goes one up, never above
+    // the root, so no device path leads outside it.
+    std::vector<std::wstring> parts;
+    size_t start = 0;
+    while (start <= device_path.size()) {
+        size_t end = start;
+        while (end < device_path.size() && !is_separator(device_path[end]))
+            ++end;
+        std::wstring part(device_path.substr(start, end - start));
+        if (part == L"..") {
+            if (!parts.empty() && parts.back() != L"..")
+                parts.pop_back();
+            else if (!absolute)
+                parts.push_back(part);
+        } else if (!part.empty() && part != L".") {
+            parts.push_back(std::move(part));
+        }
+        start = end + 1;
+    }
+
+    std::string result = root;
+    bool folder_exists = true;  // once a component is missing, no later one can be found
+    for (const std::wstring& part : parts) {
+        std::string name = to_utf8(part);
+        if (folder_exists && part != L"..") {
+            std::string exact = join(result, name);
+            if (!exists(exact)) {
+                if (auto other = find_ignoring_case(result, name))
+                    name = *other;
+                else
+                    folder_exists = false;
+            }
+        }
+        result = join(result, name);
+    }
+    if (result.empty())
+        result = absolute ? root : ".";
+    return result;
+}
+
+std::wstring device_path(const std::string& linux_path) {
+    std::string path = make_absolute(linux_path);
+    std::string root = device_root();
+    std::string inside;
+    if (root == "/") {
+        inside = path;
+    } else if (path == root) {
+        inside = "/";
+    } else if (path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
+               path[root.size()] == '/') {
+        inside = path.substr(root.size());
+    } else {
+        return from_utf8(linux_path);
+    }
+    std::wstring result = from_utf8(inside);
+    for (wchar_t& c : result)
+        if (c == L'/')
+            c = L'\\';
+    return result;
+}
+
+std::wstring module_file_name() {
+    {
+        PathState& s = state();
+        std::lock_guard<std::mutex> guard(s.lock);
+        if (s.module_override)
+            return *s.module_override;
+    }
+    std::string exe = executable_path();
+    return exe.empty() ? std::wstring() : device_path(exe);
+}
+
+void set_module_file_name(std::wstring_view device_path) {
+    PathState& s = state();
+    std::lock_guard<std::mutex> guard(s.lock);
+    if (device_path.empty())
+        s.module_override.reset();
+    else
+        s.module_override = std::wstring(device_path);
+}
+
+std::wstring special_folder(int csidl) {
+    switch (csidl) {
+    case CSIDL_PERSONAL: return L"\\My Documents";
+    case CSIDL_WINDOWS: return L"\\windows";
+    case CSIDL_STARTUP: return L"\\windows\\StartUp";
+    case CSIDL_PROGRAMS: return L"\\windows\\Start Menu\\Programs";
+    case CSIDL_STARTMENU: return L"\\windows\\Start Menu";
+    case CSIDL_PROGRAM_FILES: return L"\\Program Files";
+    default: return {};
+    }
+}
+
+std::string runtime_dir() {
+    std::string base;
+    const char* xdg = std::getenv("XDG_RUNTIME_DIR");
+    struct stat st{};
+    if (xdg && *xdg == '/' && stat(xdg, &st) == 0 && S_ISDIR(st.st_mode)) {
+        base = join(xdg, "chimely");
+    } else {
+        base = "/tmp/chimely-" + std::to_string(getuid());
+    }
+    if (!make_private_folder(base))
+        return {};
+
+    // Two spellings of one root meet in the same folder.
+    std::string root = device_root();
+    if (char* real = realpath(root.c_str(), nullptr)) {
+        root = real;
+        std::free(real);
+    }
+    char hash[17];
+    std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(fnv1a(root)));
+    std::string folder = join(base, hash);
+    if (!make_private_folder(folder))
+        return {};
+    return folder;
+}
+
+} // namespace plat

@@ -1,0 +1,41 @@
+# Shared by the e2e scripts: a fresh device root, failure reports, waiting.
+set -euo pipefail
+
+ROOT=$(mktemp -d)
+export CHIMELY_ROOT=$ROOT
+export CHIMELY_VIDEO=headless CHIMELY_AUDIO=null
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Process ids of wake-up services serving this root.
+wakers_of_root() {
+    local pid
+    for pid in $(pgrep -x chimely-waker || true); do
+        { tr '\0' '\n' < "/proc/$pid/environ"; } 2>/dev/null | grep -qxF "CHIMELY_ROOT=$ROOT" && echo "$pid"
+    done
+    return 0
+}
+
+# wait_until SECONDS COMMAND...: polls every 0.1 s; false when time runs out.
+wait_until() {
+    local tries=$(( $1 * 10 )); shift
+    while ! "$@"; do
+        tries=$(( tries - 1 ))
+        [ "$tries" -gt 0 ] || return 1
+        sleep 0.1
+    done
+}
+
+no_waker() { [ -z "$(wakers_of_root)" ]; }
+has_waker() { [ -n "$(wakers_of_root)" ]; }
+
+# Removing the root withdraws its registrations, so its service ends by itself.
+cleanup() {
+    rm -rf "$ROOT"
+    if ! wait_until 5 no_waker; then
+        echo "FAIL: wake-up service still running for $ROOT" >&2
+        for pid in $(wakers_of_root); do kill "$pid"; done
+        exit 1
+    fi
+}
+trap cleanup EXIT

@@ -1,0 +1,138 @@
+#include "plat/Paths.h"
+
+#include "TempRoot.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+using namespace plat;
+using testing_support::process_root;
+
+namespace {
+
+// Restores the process root after tests that move it.
+struct RootGuard {
+    ~RootGuard() {
+        set_device_root(process_root());
+        set_module_file_name(L"");
+    }
+};
+
+} // namespace
+
+TEST(DeviceRoot, ComesFromTheEnvironment) {
+    EXPECT_EQ(device_root(), process_root());
+    EXPECT_TRUE(device_root_found());
+}
+
+TEST(DeviceRoot, FolderAboveProgramFilesOfTheProgram) {
+    EXPECT_EQ(root_from_program_path("/opt/dev/Program Files/Chimely/Chimely"), "/opt/dev");
+    EXPECT_EQ(root_from_program_path("/a/Program Files/b/Program Files/Chimely/Chimely"),
+              "/a/Program Files/b");
+    EXPECT_EQ(root_from_program_path("/Program Files/Chimely/Chimely"), "/");
+    EXPECT_EQ(root_from_program_path("/usr/bin/chimely-base"), "");
+}
+
+TEST(NativePath, BothSeparatorsAndCaseFallbackPerComponent) {
+    testing_support::TempRoot temp;
+    RootGuard guard;
+    set_device_root(temp.path() + "/");
+    EXPECT_EQ(device_root(), temp.path());
+    temp.write("Program Files/Chimely/alarms.ini", "x");
+    temp.write("windows/Start Menu/a.lnk", "x");
+
+    EXPECT_EQ(native_path(L"\\Program Files\\Chimely\\alarms.ini"), temp.path() + "/Program Files/Chimely/alarms.ini");
+    EXPECT_EQ(native_path(L"/program files/CHIMELY\\Alarms.INI"), temp.path() + "/Program Files/Chimely/alarms.ini");
+    EXPECT_EQ(native_path(L"\\WINDOWS\\start menu\\A.LNK"), temp.path() + "/windows/Start Menu/a.lnk");
+    // A missing name keeps its case, and so does everything after it.
+    EXPECT_EQ(native_path(L"\\Windows\\New\\File.TXT"), temp.path() + "/windows/New/File.TXT");
+    EXPECT_EQ(native_path(L"\\"), temp.path());
+    EXPECT_EQ(native_path(L""), "");
+}
+
+TEST(NativePath, ExactCaseWinsOverOtherSpellings) {
+    testing_support::TempRoot temp;
+    RootGuard guard;
+    set_device_root(temp.path());
+    temp.write("data/Readme", "1");
+    temp.write("data/README", "2");
+    EXPECT_EQ(native_path(L"\\data\\README"), temp.path() + "/data/README");
+    EXPECT_EQ(native_path(L"\\data\\Readme"), temp.path() + "/data/Readme");
+    // Neither spelling matches exactly: the first in byte order, the same every time.
+    EXPECT_EQ(native_path(L"\\data\\readme"), temp.path() + "/data/README");
+}
+
+TEST(NativePath, DotDotStopsAtTheRoot) {
+    testing_support::TempRoot temp;
+    RootGuard guard;
+    set_device_root(temp.path());
+    EXPECT_EQ(native_path(L"\\..\\..\\etc\\passwd"), temp.path() + "/etc/passwd");
+    EXPECT_EQ(native_path(L"\\a\\.\\b\\..\\c"), temp.path() + "/a/c");
+    EXPECT_EQ(native_path(L"x\\..\\..\\y"), "../y");  // relative paths stay relative
+}
+
+TEST(NativePath, SlashRootLeavesLinuxPathsAsTheyAre) {
+    RootGuard guard;
+    set_device_root("/");
+    EXPECT_EQ(native_path(L"/usr/lib"), "/usr/lib");
+    EXPECT_EQ(native_path(L"\\USR\\lib"), "/usr/lib");
+    EXPECT_EQ(native_path(L"relative/name"), "relative/name");
+    EXPECT_EQ(device_path("/usr/lib"), L"\\usr\\lib");
+}
+
+TEST(DevicePath, InsideAndOutsideTheRoot) {
+    EXPECT_EQ(device_path(process_root() + "/Program Files/Chimely/Chimely"), L"\\Program Files\\Chimely\\Chimely");
+    EXPECT_EQ(device_path(process_root()), L"\\");
+    EXPECT_EQ(device_path(process_root() + "-other/x"), L"" + std::filesystem::path(process_root() + "-other/x").wstring());
+}
+
+TEST(ModuleFileName, MapsTheProgramAndCanBeReplaced) {
+    RootGuard guard;
+    // The test program lives outside the temporary root: its Linux path as it is.
+    char buffer[4096] = {};
+    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    ASSERT_GT(n, 0);
+    EXPECT_EQ(module_file_name(), std::filesystem::path(buffer).wstring());
+
+    set_module_file_name(L"\\Program Files\\Chimely\\Chimely");
+    EXPECT_EQ(module_file_name(), L"\\Program Files\\Chimely\\Chimely");
+
+    // Seen from a root that holds it, the program has a device path.
+    set_module_file_name(L"");
+    std::string folder = std::filesystem::path(buffer).parent_path().string();
+    set_device_root(folder);
+    EXPECT_EQ(module_file_name(), L"\\" + std::filesystem::path(buffer).filename().wstring());
+}
+
+TEST(SpecialFolders, DeviceFolders) {
+    EXPECT_EQ(special_folder(CSIDL_PERSONAL), L"\\My Documents");
+    EXPECT_EQ(special_folder(CSIDL_WINDOWS), L"\\windows");
+    EXPECT_EQ(special_folder(CSIDL_STARTUP), L"\\windows\\StartUp");
+    EXPECT_EQ(special_folder(CSIDL_PROGRAMS), L"\\windows\\Start Menu\\Programs");
+    EXPECT_EQ(special_folder(CSIDL_STARTMENU), L"\\windows\\Start Menu");
+    EXPECT_EQ(special_folder(CSIDL_PROGRAM_FILES), L"\\Program Files");
+    EXPECT_EQ(special_folder(99), L"");
+}
+
+TEST(RuntimeDir, PrivateAndOnePerRoot) {
+    RootGuard guard;
+    std::string mine = runtime_dir();
+    ASSERT_FALSE(mine.empty());
+    struct stat st{};
+    ASSERT_EQ(stat(mine.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+    set_device_root(process_root() + "//");
+    EXPECT_EQ(runtime_dir(), mine);  // another spelling of the same root
+
+    testing_support::TempRoot other;
+    set_device_root(other.path());
+    std::string theirs = runtime_dir();
+    EXPECT_NE(theirs, mine);
+    std::filesystem::remove(theirs);
+}
