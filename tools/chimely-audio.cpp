@@ -1,0 +1,89 @@
+// Sound file tool: what a file holds, and decoding or converting it through the play and record chains.
+#include "audio/FileWriterWAV.h"
+#include "audio/PlayChain.h"
+#include "audio/RecordChain.h"
+#include "plat/Text.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr int kFramesPerPull = 16384;
+constexpr int kDefaultBitRate = 32000;   // what voice notes are recorded at
+
+std::wstring wide(const char* text) { return plat::from_utf8(text); }
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: chimely-audio info FILE\n"
+                 "       chimely-audio decode FILE OUT.wav\n"
+                 "       chimely-audio convert IN OUT FORMAT   (PCM, ADPCM, GSM, mp3)\n");
+    return 2;
+}
+
+std::unique_ptr<audio::PlayChain> open_or_complain(const char* path) {
+    auto chain = audio::open_play_chain(wide(path));
+    if (!chain) std::fprintf(stderr, "chimely-audio: %s: not a sound file this program can play\n", path);
+    return chain;
+}
+
+int info(const char* path) {
+    auto chain = open_or_complain(path);
+    if (!chain) return 1;
+    audio::FileReader* reader = chain->reader();
+    std::printf("format=%s title=%s channels=%d bits=%d rate=%d length=%lld\n",
+                plat::to_utf8(chain->format_name()).c_str(), plat::to_utf8(chain->title()).c_str(),
+                reader->channels(), reader->bits_per_sample(), reader->sample_rate(),
+                static_cast<long long>(reader->length()));
+    return 0;
+}
+
+int decode(const char* path, const char* out_path) {
+    auto chain = open_or_complain(path);
+    if (!chain) return 1;
+    audio::FileWriterWAVPCM writer(wide(out_path), false);
+    audio::connect<audio::PCMData>(chain->provider(), &writer);
+    for (;;) {
+        audio::PCMData block;
+        writer.get_data(block, kFramesPerPull);
+        if (block.empty()) break;
+    }
+    audio::connect<audio::PCMData>(chain->provider(), nullptr);
+    if (!writer.is_open()) {
+        std::fprintf(stderr, "chimely-audio: %s: could not be written\n", out_path);
+        return 1;
+    }
+    return 0;
+}
+
+int convert(const char* path, const char* out_path, const char* format) {
+    auto chain = open_or_complain(path);
+    if (!chain) return 1;
+    auto record = audio::create_record_chain(wide(out_path), wide(format), 0, 0, 0, kDefaultBitRate, false);
+    if (!record) {
+        std::fprintf(stderr, "chimely-audio: %s: not a format this program can write\n", format);
+        return 2;
+    }
+    audio::FileReader* reader = chain->reader();
+    audio::connect(chain->provider(), record->consumer());
+    reader->transfer(reader->length() - reader->position());
+    audio::connect<audio::PCMData>(chain->provider(), nullptr);
+    bool ok = record->file_writer()->is_open();
+    record.reset();   // completes the file
+    if (!ok) {
+        std::fprintf(stderr, "chimely-audio: %s: could not be written\n", out_path);
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "info") == 0) return info(argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "decode") == 0) return decode(argv[2], argv[3]);
+    if (argc == 5 && std::strcmp(argv[1], "convert") == 0) return convert(argv[2], argv[3], argv[4]);
+    return usage();
+}
