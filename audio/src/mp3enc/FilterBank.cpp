@@ -1,0 +1,123 @@
+#include "audio/mp3enc/FilterBank.h"
+
+#include "audio/mp3enc/Tables.h"
+
+#include <cmath>
+
+namespace audio::mp3enc {
+
+namespace {
+
+constexpr int kMatrixBits = 14;
+constexpr int kMdctBits = 18;
+constexpr int kAliasBits = 14;
+constexpr int64_t kHalfSqrt2 = 11585;  // 1/sqrt(2) in Q14
+// Window (2^21) x matrix (2^14) x 16-bit input (2^15 per unit) leaves 2^50 per unit; keep 2^28.
+constexpr int kSubbandShift = kWindowScaleBits + kMatrixBits + 15 - 28;
+
+const double kAliasC[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0142, -0.0037};
+
+} // namespace
+
+FilterBank::FilterBank() {
+    const double pi = std::acos(-1.0);
+    for (int k = 0; k < kSubbands; ++k)
+        for (int i = 0; i < 64; ++i)
+            matrix_[k][i] = static_cast<int32_t>(std::lround(std::cos((2 * k + 1) * (i - 16) * pi / 64) * (1 << kMatrixBits)));
+    for (int k = 0; k < 18; ++k)
+        for (int i = 0; i < 36; ++i) {
+            const double window = std::sin(pi / 36 * (i + 0.5));
+            const double c = std::cos(pi / 72 * (2 * i + 19) * (2 * k + 1));
+            mdct_[k][i] = static_cast<int32_t>(std::lround(window * c / 9 * (1 << kMdctBits)));
+        }
+    for (int i = 0; i < 8; ++i) {
+        const double root = std::sqrt(1 + kAliasC[i] * kAliasC[i]);
+        cs_[i] = static_cast<int32_t>(std::lround(1 / root * (1 << kAliasBits)));
+        ca_[i] = static_cast<int32_t>(std::lround(kAliasC[i] / root * (1 << kAliasBits)));
+    }
+    for (int i = 0; i < 512; ++i)
+        window_[i] = analysis_window(i);
+}
+
+void FilterBank::set_lowpass(double normalized) {
+    lowpass_band_ = kSubbands;
+    for (int band = 0; band < kSubbands; ++band)
+        if (band / 31.0 >= normalized) {
+            lowpass_band_ = band;
+            break;
+        }
+}
+
+void FilterBank::analyze_slot(const int16_t* newest, int64_t* bands) const {
+    // ISO 11172-3 analysis: X[i] is the sample i steps back from the newest.
+    int64_t y[64];
+    for (int i = 0; i < 64; ++i) {
+        int64_t sum = 0;
+        for (int j = i; j < 512; j += 64)
+            sum += static_cast<int64_t>(window_[j]) * newest[-j];
+        y[i] = sum;
+    }
+    for (int k = 0; k < lowpass_band_; ++k) {
+        const int32_t* m = matrix_[k].data();
+        int64_t sum = 0;
+        for (int i = 0; i < 64; ++i)
+            sum += m[i] * y[i];
+        bands[k] = sum >> kSubbandShift;
+    }
+    for (int k = lowpass_band_; k < kSubbands; ++k)
+        bands[k] = 0;
+}
+
+void FilterBank::analyze(const int16_t* pcm, SubbandSamples& out) const {
+    for (int slot = 0; slot < kSlots; ++slot) {
+        analyze_slot(pcm + 511 + 32 * slot, out[slot].data());
+        // The decoder inverts every odd band in odd time slots; pre-invert so the two cancel.
+        if (slot % 2)
+            for (int k = 1; k < kSubbands; k += 2)
+                out[slot][k] = -out[slot][k];
+    }
+}
+
+void FilterBank::mdct(const SubbandSamples& previous, const SubbandSamples& current, int64_t* xr) const {
+    for (int band = 0; band < kSubbands; ++band) {
+        int64_t* lines = xr + band * 18;
+        if (band >= lowpass_band_) {
+            for (int k = 0; k < 18; ++k)
+                lines[k] = 0;
+            continue;
+        }
+        int64_t in[36];
+        for (int i = 0; i < 18; ++i) {
+            in[i] = previous[i][band];
+            in[i + 18] = current[i][band];
+        }
+        for (int k = 0; k < 18; ++k) {
+            const int32_t* c = mdct_[k].data();
+            int64_t sum = 0;
+            for (int i = 0; i < 36; ++i)
+                sum += c[i] * in[i];
+            lines[k] = sum >> kMdctBits;
+        }
+    }
+    // Alias reduction: the transpose of the decoder's butterflies.
+    for (int band = 1; band < kSubbands; ++band) {
+        int64_t* boundary = xr + band * 18;
+        for (int i = 0; i < 8; ++i) {
+            const int64_t a = boundary[-1 - i];
+            const int64_t b = boundary[i];
+            boundary[-1 - i] = (a * cs_[i] + b * ca_[i]) >> kAliasBits;
+            boundary[i] = (b * cs_[i] - a * ca_[i]) >> kAliasBits;
+        }
+    }
+}
+
+void FilterBank::mid_side(int64_t* left, int64_t* right) {
+    for (int i = 0; i < 576; ++i) {
+        const int64_t l = left[i];
+        const int64_t r = right[i];
+        left[i] = ((l + r) * kHalfSqrt2) >> 14;
+        right[i] = ((l - r) * kHalfSqrt2) >> 14;
+    }
+}
+
+} // namespace audio::mp3enc

@@ -1,0 +1,142 @@
+#include "audio/mp3enc/Quantizer.h"
+
+#include "audio/mp3enc/HuffmanCoder.h"
+#include "audio/mp3enc/HuffmanTables.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace audio::mp3enc {
+
+namespace {
+
+// Secant slopes (Q14) of 256 x^(3/4) over [1, 4), [4, 16), ... [2^30, 2^32).
+const int64_t kSlopes[16] = {2556326, 1807596, 1278163, 903798, 639082, 451899, 319541, 225949,
+                             159770,  112975,  79885,   56487,  39943,  28244,  19971,  14122};
+
+struct PowerLaw {
+    int64_t offsets[16] = {};
+    PowerLaw() {
+        // Through 256 at x = 1, then continuous at every power of 4.
+        offsets[0] = (int64_t{256} << 14) - kSlopes[0];
+        for (int r = 1; r < 16; ++r) {
+            const int64_t x = int64_t{1} << (2 * r);
+            offsets[r] = kSlopes[r - 1] * x + offsets[r - 1] - kSlopes[r] * x;
+        }
+    }
+};
+
+const PowerLaw power_law;
+
+// 0.4054 (6642 / 16384) in the quantiser's scale: rounds q a little below nearest.
+constexpr uint64_t kRounding = uint64_t{6642} << (kQuantBits - 14);
+
+struct Steps {
+    std::array<uint64_t, 256> step = {};
+    // Largest xrpow that still quantises to a codable value at each gain.
+    std::array<uint64_t, 256> limit = {};
+    Steps() {
+        // xr_pow carries 256 * 2^(28 * 3/4) = 2^29 per unit of |xr|^(3/4).
+        const double power_scale_bits = 8.0 + 0.75 * kSpectrumBits;
+        for (int g = 0; g < 256; ++g) {
+            step[g] = static_cast<uint64_t>(std::llround(std::pow(2.0, kQuantBits - power_scale_bits - 0.1875 * (g - 210))));
+            const uint64_t top = (static_cast<uint64_t>(kLargestCodableValue + 1) << kQuantBits) - kRounding - 1;
+            limit[g] = step[g] ? top / step[g] : UINT64_MAX;
+        }
+    }
+};
+
+const Steps& steps() {
+    static const Steps s;
+    return s;
+}
+
+} // namespace
+
+uint64_t xr_pow(uint64_t x) {
+    if (x == 0)
+        return 0;
+    if (x >= (uint64_t{1} << 32))
+        return uint64_t{1} << 32;
+    const int r = (63 - __builtin_clzll(x)) / 2;
+    return static_cast<uint64_t>((kSlopes[r] * static_cast<int64_t>(x) + power_law.offsets[r]) >> 14);
+}
+
+const std::array<uint64_t, 256>& step_table() { return steps().step; }
+
+bool Quantizer::quantize(const std::array<uint64_t, kGranuleLines>& xrpow, int g, GranuleInfo& gi) {
+    const Steps& s = steps();
+    const uint64_t limit = s.limit[g];
+    for (uint64_t v : xrpow)
+        if (v > limit)
+            return false;
+    const uint64_t step = s.step[g];
+    for (int i = 0; i < kGranuleLines; ++i)
+        gi.l3_enc[i] = static_cast<int>((xrpow[i] * step + kRounding) >> kQuantBits);
+    return true;
+}
+
+int Quantizer::count_at(const HuffmanCoder& coder, const std::array<uint64_t, kGranuleLines>& xrpow, int g,
+                        GranuleInfo& gi) {
+    gi.global_gain = g;
+    if (!quantize(xrpow, g, gi)) {
+        gi.part2_3_length = kTooManyBits;
+        return kTooManyBits;
+    }
+    return coder.count_bits(gi);
+}
+
+int Quantizer::code_granule(const HuffmanCoder& coder, const int64_t* xr, int target, int ch, GranuleInfo& gi) {
+    uint64_t sum = 0;
+    for (int i = 0; i < kGranuleLines; ++i) {
+        gi.negative[i] = xr[i] < 0;
+        const uint64_t magnitude = static_cast<uint64_t>(std::llabs(xr[i]));
+        xrpow_[i] = xr_pow(magnitude);
+        sum |= magnitude;
+    }
+    if (sum == 0 || target <= 0) {
+        // Silence (or no bits at all): an empty granule.
+        gi.l3_enc.fill(0);
+        gi.global_gain = 210;
+        coder.count_bits(gi);
+        return 0;
+    }
+
+    // Binary search from the remembered gain; the step halves once the search has turned.
+    int g = std::clamp(last_gain_[ch], 0, kGlobalGainMax);
+    int step = step_[ch];
+    int direction = 0;  // +1 up, -1 down
+    bool turned = false;
+    for (;;) {
+        const int bits = count_at(coder, xrpow_, g, gi);
+        if (step == 1 || bits == target)
+            break;
+        const int want = bits > target ? 1 : -1;
+        if (direction && want != direction)
+            turned = true;
+        if (turned)
+            step = std::max(step / 2, 1);
+        direction = want;
+        const int next = g + want * step;
+        if (next > kGlobalGainMax || next < 0) {
+            g = std::clamp(next, 0, kGlobalGainMax);
+            break;
+        }
+        g = next;
+    }
+    step_[ch] = std::abs(g - last_gain_[ch]) >= 4 ? 4 : 2;
+    last_gain_[ch] = g;
+
+    int bits = count_at(coder, xrpow_, g, gi);
+    while (bits > target && g < kGlobalGainMax)
+        bits = count_at(coder, xrpow_, ++g, gi);
+    if (bits > target) {
+        // Not even the coarsest step fits: send the granule empty rather than break the stream.
+        gi.l3_enc.fill(0);
+        bits = coder.count_bits(gi);
+    }
+    return bits;
+}
+
+} // namespace audio::mp3enc
