@@ -81,17 +81,17 @@ next name="Wake up" time="08 : 05" action="6" unviewed=0
 2026 03 07 08 05 00 PROGRAM
 ok
 0
-next name="Once" time="09 : 00" action="1" unviewed=2
+next name="Once" time="09 : 00" action="1" unviewed=1
 ok
-next name="Once" time="09 : 00" action="1" unviewed=0
-2026 03 07 09 00 00 PROGRAM
+next name="Wake up" time="08 : 16" action="6" unviewed=0
+2026 03 07 08 16 00 PROGRAM
 ok
 3
 ok
-2026 03 07 09 00 00 PROGRAM
+2026 03 09 08 05 00 PROGRAM
 0
 ok
-next name="Wake up" time="08 : 16" action="6" unviewed=0
+next name="Wake up" time="08 : 05" action="6" unviewed=0
 ok
 ok
 3

@@ -9,9 +9,11 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Process ids of wake-up services serving this root.
 wakers_of_root() {
-    local pid
-    for pid in $(pgrep -x chimely-waker || true); do
-        { tr '\0' '\n' < "/proc/$pid/environ"; } 2>/dev/null | grep -qxF "CHIMELY_ROOT=$ROOT" && echo "$pid"
+    local dir comm
+    for dir in /proc/[0-9]*; do
+        { read -r comm < "$dir/comm"; } 2>/dev/null || continue
+        [ "$comm" = chimely-waker ] || continue
+        { tr '\0' '\n' < "$dir/environ"; } 2>/dev/null | grep -qxF "CHIMELY_ROOT=$ROOT" && echo "${dir#/proc/}"
     done
     return 0
 }

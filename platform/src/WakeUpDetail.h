@@ -1,0 +1,22 @@
+#pragma once
+#include "plat/WakeUp.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Shared by the registration side and the wake-up service.
+namespace plat::wake_up_detail {
+
+// Lock file whose holder is the one service of this root.
+std::string service_lock_path();
+// The file that holds the program's registration, and reading one such file.
+std::string registration_file(std::wstring_view program);
+bool read_registration(const std::string& path, WakeUpRegistration& reg);
+// Starts the program with the arguments in a session of its own, detached from
+// this process (never a zombie of ours). CHIMELY_ROOT is passed on, and a fake
+// clock continues from this process's current local time. False when the
+// program cannot be started.
+bool spawn_detached(const std::string& program, const std::vector<std::string>& args);
+
+} // namespace plat::wake_up_detail

@@ -1,0 +1,140 @@
+#include "AlarmTestSupport.h"
+
+#include "plat/Clock.h"
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using alarm_test::at;
+using alarm_test::root_file;
+
+namespace {
+
+const std::wstring program = L"\\Program Files\\Chimely\\Bellcue.exe";
+
+plat::SystemTime fields(const char* text) { return at(text).system_time(); }
+
+std::string registered(const std::wstring& name) {
+    plat::SystemTime time;
+    return plat::read_wake_up(name, time) ? plat::format_local_time(time) : "none";
+}
+
+// A stand-in for the program: appends its arguments and clock to started.txt.
+void install_stub() {
+    std::string path = root_file("Program Files/Chimely/Bellcue.exe");
+    std::ofstream(path) << "#!/bin/sh\necho \"$* $CHIMELY_NOW\" >> \"$CHIMELY_ROOT/started.txt\"\n";
+    chmod(path.c_str(), 0755);
+}
+
+std::string started_lines(int expected_lines) {
+    std::string text;
+    for (int i = 0; i < 100; ++i) {
+        std::ifstream in(root_file("started.txt"));
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        text = bytes.str();
+        if (std::count(text.begin(), text.end(), '\n') >= expected_lines)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return text;
+}
+
+class WakeUpTest : public testing::Test {
+protected:
+    void SetUp() override { plat::set_waker_program(""); }
+    void TearDown() override {
+        plat::clear_fake_clock();
+        unsetenv("CHIMELY_NOW");
+    }
+};
+
+} // namespace
+
+TEST_F(WakeUpTest, RegistrationIsReplacedReadAndCancelled) {
+    EXPECT_EQ(registered(program), "none");
+    ASSERT_TRUE(plat::register_wake_up(program, fields("2026-03-07 08:00:00")));
+    ASSERT_TRUE(plat::register_wake_up(L"\\PROGRAM FILES\\chimely\\bellcue.exe", fields("2026-03-07 09:30:00")));
+    EXPECT_EQ(registered(program), "2026-03-07 09:30:00");
+    ASSERT_TRUE(plat::register_wake_up(L"\\other", fields("2026-03-07 07:00:00")));
+    auto all = plat::list_wake_ups();
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0].program, L"\\other");
+    EXPECT_EQ(all[1].program, L"\\PROGRAM FILES\\chimely\\bellcue.exe");
+    EXPECT_TRUE(plat::cancel_wake_up(program));
+    EXPECT_FALSE(plat::cancel_wake_up(program));
+    EXPECT_EQ(registered(program), "none");
+}
+
+TEST_F(WakeUpTest, RefusesTimesTheCalendarLacks) {
+    plat::SystemTime bad = fields("2026-03-07 08:00:00");
+    bad.day = 31;
+    bad.month = 4;
+    EXPECT_FALSE(plat::register_wake_up(program, bad));
+    EXPECT_FALSE(plat::register_wake_up(L"", fields("2026-03-07 08:00:00")));
+    plat::SystemTime parsed;
+    EXPECT_FALSE(plat::parse_local_time("2026-02-29 08:00:00", parsed));
+    EXPECT_FALSE(plat::parse_local_time("2026-03-07 8:00:00", parsed));
+    EXPECT_FALSE(plat::parse_local_time("2026-03-07 08:00:00 ", parsed));
+    EXPECT_TRUE(plat::parse_local_time("2024-02-29 23:59:59", parsed));
+}
+
+TEST_F(WakeUpTest, DamagedRegistrationFileIsIgnored) {
+    ASSERT_TRUE(plat::register_wake_up(program, fields("2026-03-07 08:00:00")));
+    for (const auto& entry : std::filesystem::directory_iterator(plat::wake_up_folder()))
+        std::ofstream(entry.path()) << "2026-13-07 08:00:00\n";
+    EXPECT_EQ(registered(program), "none");
+    EXPECT_TRUE(plat::list_wake_ups().empty());
+}
+
+TEST_F(WakeUpTest, ServiceFiresAPastRegistrationAtOnceAndEnds) {
+    install_stub();
+    plat::set_fake_clock(fields("2026-03-07 08:00:00"), false);
+    ASSERT_TRUE(plat::register_wake_up(program, fields("2026-03-07 07:59:00")));
+    EXPECT_EQ(plat::run_wake_up_service(), 0);
+    EXPECT_EQ(started_lines(1), "AppRunAtTime 2026-03-07 08:00:00\n");
+    EXPECT_TRUE(plat::list_wake_ups().empty());
+}
+
+TEST_F(WakeUpTest, ServiceWaitsForTheReplacedTime) {
+    install_stub();
+    // As if started with CHIMELY_NOW: the program it starts continues that clock.
+    setenv("CHIMELY_NOW", "2026-03-07 08:00:00", 1);
+    plat::set_fake_clock(fields("2026-03-07 08:00:00"), true);
+    ASSERT_TRUE(plat::register_wake_up(program, fields("2026-03-07 08:00:01")));
+    ASSERT_TRUE(plat::register_wake_up(program, fields("2026-03-07 08:00:02")));
+    auto begin = std::chrono::steady_clock::now();
+    EXPECT_EQ(plat::run_wake_up_service(), 0);
+    EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(1500));
+    std::string lines = started_lines(1);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 1) << lines;
+    EXPECT_EQ(lines.rfind("AppRunAtTime 2026-03-07 08:00:0", 0), 0u) << lines;
+}
+
+TEST_F(WakeUpTest, OnlyOneServicePerRootAndItEndsWhenNothingIsLeft) {
+    ASSERT_TRUE(plat::register_wake_up(program, fields("2030-01-01 08:00:00")));
+    pid_t first = fork();
+    ASSERT_GE(first, 0);
+    if (first == 0)
+        _exit(plat::run_wake_up_service());
+    // Give the first service time to take its lock. A second one leaves at
+    // once (serving, it would wait for 2030) and leaves the registration.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(plat::run_wake_up_service(), 0);
+    EXPECT_EQ(registered(program), "2030-01-01 08:00:00");
+
+    ASSERT_TRUE(plat::cancel_wake_up(program));
+    int status = -1;
+    for (int i = 0; i < 100 && waitpid(first, &status, WNOHANG) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(WIFEXITED(status)) << "the service did not end";
+    if (!WIFEXITED(status)) {
+        kill(first, SIGKILL);
+        waitpid(first, &status, 0);
+    }
+}

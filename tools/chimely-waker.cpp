@@ -1,0 +1,47 @@
+// The wake-up service of one device root, and a small front end to its
+// registrations for scripts:
+//   chimely-waker                      serve until no registration is left
+//   chimely-waker register PROGRAM "YYYY-MM-DD HH:MM:SS"
+//   chimely-waker cancel PROGRAM
+//   chimely-waker list                 one line per registration, earliest first
+#include "plat/Text.h"
+#include "plat/WakeUp.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: chimely-waker [register PROGRAM \"YYYY-MM-DD HH:MM:SS\" | cancel PROGRAM | list]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 1)
+        return plat::run_wake_up_service();
+    const char* command = argv[1];
+    if (std::strcmp(command, "register") == 0 && argc == 4) {
+        plat::SystemTime time;
+        if (!plat::parse_local_time(argv[3], time)) {
+            std::fprintf(stderr, "chimely-waker: not a local time: %s\n", argv[3]);
+            return 1;
+        }
+        if (!plat::register_wake_up(plat::from_utf8(argv[2]), time)) {
+            std::fprintf(stderr, "chimely-waker: cannot register %s\n", argv[2]);
+            return 1;
+        }
+        return 0;
+    }
+    if (std::strcmp(command, "cancel") == 0 && argc == 3)
+        return plat::cancel_wake_up(plat::from_utf8(argv[2])) ? 0 : 1;
+    if (std::strcmp(command, "list") == 0 && argc == 2) {
+        for (const auto& reg : plat::list_wake_ups())
+            std::printf("%s %s\n", plat::format_local_time(reg.time).c_str(), plat::to_utf8(reg.program).c_str());
+        return 0;
+    }
+    return usage();
+}
