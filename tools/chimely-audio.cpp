@@ -1,10 +1,12 @@
 // Sound file tool: what a file holds, and decoding or converting it through the play and record chains.
 #include "audio/FileWriterWAV.h"
+#include "audio/Mp3Tool.h"
 #include "audio/PlayChain.h"
 #include "audio/RecordChain.h"
 #include "plat/Text.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -19,7 +21,9 @@ int usage() {
     std::fprintf(stderr,
                  "usage: chimely-audio info FILE\n"
                  "       chimely-audio decode FILE OUT.wav\n"
-                 "       chimely-audio convert IN OUT FORMAT   (PCM, ADPCM, GSM, mp3)\n");
+                 "       chimely-audio convert IN OUT FORMAT   (PCM, ADPCM, GSM, mp3)\n"
+                 "       chimely-audio encode IN.wav OUT.mp3 [KBPS]   (default 32)\n"
+                 "       chimely-audio mp3info FILE\n");
     return 2;
 }
 
@@ -79,11 +83,36 @@ int convert(const char* path, const char* out_path, const char* format) {
     return 0;
 }
 
+int mp3info(const char* path) {
+    std::string text = audio::mp3_info_text(wide(path));
+    if (text.empty()) {
+        std::fprintf(stderr, "chimely-audio: %s: not an MP3 file\n", path);
+        return 1;
+    }
+    std::fputs(text.c_str(), stdout);
+    return 0;
+}
+
+int encode(const char* path, const char* out_path, const char* kbps_text) {
+    char* end = nullptr;
+    long kbps = std::strtol(kbps_text, &end, 10);
+    if (end == kbps_text || *end != '\0' || kbps <= 0 || kbps > 1000) return usage();
+    std::string error = audio::encode_to_mp3(wide(path), wide(out_path), int(kbps));
+    if (!error.empty()) {
+        std::fprintf(stderr, "chimely-audio: %s: %s\n", path, error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "info") == 0) return info(argv[2]);
     if (argc == 4 && std::strcmp(argv[1], "decode") == 0) return decode(argv[2], argv[3]);
     if (argc == 5 && std::strcmp(argv[1], "convert") == 0) return convert(argv[2], argv[3], argv[4]);
+    if (argc == 3 && std::strcmp(argv[1], "mp3info") == 0) return mp3info(argv[2]);
+    if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "encode") == 0)
+        return encode(argv[2], argv[3], argc == 5 ? argv[4] : "32");
     return usage();
 }

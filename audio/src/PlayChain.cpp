@@ -7,6 +7,7 @@
 #include "audio/FileReaderWAVADPCM.h"
 #include "audio/FileReaderWAVGSM.h"
 #include "audio/FormatNames.h"
+#include "audio/MP3PlayChain.h"
 
 namespace audio {
 
@@ -37,7 +38,7 @@ std::unique_ptr<PlayChain> open_play_chain(const std::wstring& path) {
         return chain;
     if (auto chain = try_chain<PlayChainReaderOnly<DecoderVorbis>, DecoderVorbis>(path, kFormatVorbis)) return chain;
     if (auto chain = try_chain<PlayChainReaderOnly<DecoderMPC>, DecoderMPC>(path, kFormatMPC)) return chain;
-    // The MP3 row joins here with the MP3 reader and decoder.
+    if (auto chain = open_play_chain_mp3(path)) return chain;
     return nullptr;
 }
 

@@ -7,6 +7,7 @@
 #include "audio/FileWriterWAVADPCM.h"
 #include "audio/FileWriterWAVGSM.h"
 #include "audio/FormatNames.h"
+#include "audio/MP3RecordChain.h"
 
 namespace audio {
 
@@ -29,9 +30,9 @@ using RecordChainADPCM = RecordChainBase<EncoderADPCM, FileWriterWAVADPCM, FileR
 using RecordChainGSM = RecordChainBase<EncoderGSM, FileWriterWAVGSM, FileReaderWAVGSM>;
 
 std::unique_ptr<RecordChain> create_record_chain(const std::wstring& path, std::wstring_view format_name, int, int,
-                                                 int, int, bool append) {
+                                                 int, int bit_rate, bool append) {
     if (format_name == kFormatPCM) return std::make_unique<RecordChainWAV>(path, append);
-    // The "mp3" row joins here with the MP3 encoder.
+    if (format_name == kFormatMP3) return create_record_chain_mp3(path, bit_rate, append);
     if (format_name == kFormatADPCM)
         return std::make_unique<RecordChainADPCM>(std::make_unique<EncoderADPCM>(), path, kFormatADPCM, append);
     if (format_name == kFormatGSM)
