@@ -50,7 +50,9 @@ int print_next(const std::vector<Alarm>& alarms) {
     const liba::TimeStamp now = liba::TimeStamp::now();
     for (size_t i = 0; i < alarms.size(); ++i) {
         liba::TimeStamp next = alarms[i].next_time(now);
-        std::printf("%zu %s\n", i, Alarm::is_never(next) ? "none" : utf8(next.to_text()).c_str());
+        // A once alarm dated in the past still yields its date; it will not ring again.
+        bool never = Alarm::is_never(next) || next < now;
+        std::printf("%zu %s\n", i, never ? "none" : utf8(next.to_text()).c_str());
     }
     return 0;
 }

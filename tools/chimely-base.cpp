@@ -221,7 +221,8 @@ int day_of_week(char** argv) {
     if (!parse_number(argv[2], y) || !parse_number(argv[3], m) || !parse_number(argv[4], d))
         return usage();
     liba::TimeStamp ts;
-    if (y < 1601 || y > 30827 || !ts.set_date(int(y), int(m), int(d)))
+    // Checked before narrowing: 65539 must not pass as month 3.
+    if (y < 1601 || y > 30827 || m < 1 || m > 12 || d < 1 || d > 31 || !ts.set_date(int(y), int(m), int(d)))
         return fail("not a valid date");
     std::printf("%d\n", ts.day_of_week());
     return 0;

@@ -7,6 +7,9 @@ bool is_leap_year(int year) { return (year % 4 == 0 && year % 100 != 0) || year 
 
 int days_in_year(int year) { return is_leap_year(year) ? 366 : 365; }
 
+// The calendar fields are 16 bits wide; a wider number is refused rather than wrapped.
+bool fits_field(int value) { return value >= 0 && value <= UINT16_MAX; }
+
 void append_two_digits(std::wstring& text, int value) {
     text += wchar_t(L'0' + value / 10 % 10);
     text += wchar_t(L'0' + value % 10);
@@ -48,6 +51,8 @@ bool TimeStamp::set_file_time(uint64_t file_time) {
 }
 
 bool TimeStamp::set_date(int year, int month, int day) {
+    if (!fits_field(year) || !fits_field(month) || !fits_field(day))
+        return false;
     plat::SystemTime fields = fields_;
     fields.year = uint16_t(year);
     fields.month = uint16_t(month);
@@ -56,6 +61,8 @@ bool TimeStamp::set_date(int year, int month, int day) {
 }
 
 bool TimeStamp::set_time(int hour, int minute, int second) {
+    if (!fits_field(hour) || !fits_field(minute) || !fits_field(second))
+        return false;
     plat::SystemTime fields = fields_;
     fields.hour = uint16_t(hour);
     fields.minute = uint16_t(minute);

@@ -226,6 +226,12 @@ bool fake_clock_frozen() {
     return clock.fake && !clock.running;
 }
 
+bool fake_clock_active() {
+    ClockState& clock = state();
+    std::lock_guard<std::mutex> lock(clock.mutex);
+    return clock.fake;
+}
+
 void clear_fake_clock() {
     ClockState& clock = state();
     std::lock_guard<std::mutex> lock(clock.mutex);

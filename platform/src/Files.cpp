@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -375,8 +376,10 @@ bool write_file_atomically(std::wstring_view device_path, std::string_view bytes
         set_last_error(ERROR_PATH_NOT_FOUND);
         return false;
     }
-    std::string temp = target + ".tmp-" + std::to_string(getpid());
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // A name of this save alone: two threads saving one file must not share a temporary file.
+    static std::atomic<uint64_t> saves{0};
+    std::string temp = target + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(++saves);
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
         return fail_with_errno();
     size_t written = 0;

@@ -21,9 +21,14 @@ bool starts_with_no_case(std::wstring_view text, std::wstring_view prefix) {
     return text.size() >= prefix.size() && equal_no_case(text.substr(0, prefix.size()), prefix);
 }
 
+// As the screen decides: headless when asked for, or when no display is there to show a browser.
 bool headless() {
     const char* video = std::getenv("CHIMELY_VIDEO");
-    return video && std::strcmp(video, "headless") == 0;
+    if (video && std::strcmp(video, "headless") == 0)
+        return true;
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return !(x11 && *x11) && !(wayland && *wayland);
 }
 
 } // namespace

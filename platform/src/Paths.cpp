@@ -25,9 +25,10 @@ struct PathState {
     std::optional<std::wstring> module_override;
 };
 
+// Never destroyed: threads may still open files (the log) while the process exits.
 PathState& state() {
-    static PathState s;
-    return s;
+    static PathState* s = new PathState;
+    return *s;
 }
 
 bool is_separator(wchar_t c) { return c == L'\\' || c == L'/'; }

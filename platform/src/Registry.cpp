@@ -39,15 +39,23 @@ struct CachedValue {
     std::string bytes;
 };
 
-std::mutex g_mutex;
-std::map<RegKey, OpenKey> g_keys;
-RegKey g_next_key = 1;
-std::unordered_map<std::string, CachedValue> g_cache;
-// Key folders made or seen here; keys are never deleted, so opening one of
-// these again needs no system call (the log opens its key on every line).
-std::unordered_set<std::string> g_known_keys;
-std::string g_cached_root;
-std::string g_cached_folder;
+struct Store {
+    std::mutex mutex;
+    std::map<RegKey, OpenKey> keys;
+    RegKey next_key = 1;
+    std::unordered_map<std::string, CachedValue> cache;
+    // Key folders made or seen here; keys are never deleted, so opening one of
+    // these again needs no system call (the log opens its key on every line).
+    std::unordered_set<std::string> known_keys;
+    std::string cached_root;
+    std::string cached_folder;
+};
+
+// Never destroyed: a sound thread may still trace, and so read "Log", while the process exits.
+Store& store() {
+    static Store* s = new Store;
+    return *s;
+}
 
 int64_t mtime_ns_of(const struct stat& st) {
     return int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
@@ -94,19 +102,19 @@ std::string value_path(const std::string& key_folder, std::wstring_view name) {
     return key_folder + "/" + escape_name(name, false);
 }
 
-// Store folder of the current root (caller holds g_mutex); the root rarely
+// Store folder of the current root (caller holds store().mutex); the root rarely
 // changes. Empty without a device root: a tool run outside any device tree
 // must not grow a registry in the host's "/".
 const std::string& store_folder() {
     std::string root = device_root_found() ? device_root() : std::string();
-    if (root != g_cached_root) {
-        g_cached_root = root;
-        g_cached_folder = root.empty() ? std::string() : native_path(L"\\windows\\registry");
+    if (root != store().cached_root) {
+        store().cached_root = root;
+        store().cached_folder = root.empty() ? std::string() : native_path(L"\\windows\\registry");
     }
-    return g_cached_folder;
+    return store().cached_folder;
 }
 
-// Folder of a key handle (caller holds g_mutex).
+// Folder of a key handle (caller holds store().mutex).
 bool folder_of(RegKey key, std::string& folder, uint32_t& access) {
     if (const char* hive = hive_name(key)) {
         if (store_folder().empty())
@@ -115,8 +123,8 @@ bool folder_of(RegKey key, std::string& folder, uint32_t& access) {
         access = KEY_ALL_ACCESS;
         return true;
     }
-    auto it = g_keys.find(key);
-    if (it == g_keys.end())
+    auto it = store().keys.find(key);
+    if (it == store().keys.end())
         return false;
     folder = it->second.folder;
     access = it->second.access;
@@ -145,7 +153,7 @@ bool make_folders(const std::string& path) {
 uint32_t open_key(RegKey root, std::wstring_view sub_key, uint32_t access, RegKey* result, bool create) {
     if (!result)
         return ERROR_INVALID_PARAMETER;
-    std::lock_guard lock(g_mutex);
+    std::lock_guard lock(store().mutex);
     std::string folder;
     uint32_t parent_access = 0;
     if (hive_name(root) && store_folder().empty())
@@ -161,31 +169,31 @@ uint32_t open_key(RegKey root, std::wstring_view sub_key, uint32_t access, RegKe
             folder += "/" + escape_name(sub_key.substr(start, end - start), true);
         start = end + 1;
     }
-    if (!g_known_keys.contains(folder)) {
+    if (!store().known_keys.contains(folder)) {
         if (create ? !make_folders(folder) : !is_folder(folder))
             return create ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
-        g_known_keys.insert(folder);
+        store().known_keys.insert(folder);
     }
-    RegKey key = g_next_key++;
-    g_keys[key] = OpenKey{folder, access};
+    RegKey key = store().next_key++;
+    store().keys[key] = OpenKey{folder, access};
     *result = key;
     return ERROR_SUCCESS;
 }
 
-// Reads the value file through the cache (caller holds g_mutex).
+// Reads the value file through the cache (caller holds store().mutex).
 const CachedValue* load_value(const std::string& path) {
     struct stat st{};
     if (::stat(path.c_str(), &st) != 0) {
-        g_cache.erase(path);
+        store().cache.erase(path);
         return nullptr;
     }
-    auto it = g_cache.find(path);
-    if (it != g_cache.end() && same_file(it->second, st))
+    auto it = store().cache.find(path);
+    if (it != store().cache.end() && same_file(it->second, st))
         return &it->second;
 
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        g_cache.erase(path);
+        store().cache.erase(path);
         return nullptr;
     }
     CachedValue value;
@@ -207,7 +215,7 @@ const CachedValue* load_value(const std::string& path) {
     }
     ::close(fd);
     if (!ok) {
-        g_cache.erase(path);
+        store().cache.erase(path);
         return nullptr;
     }
     const auto* b = reinterpret_cast<const unsigned char*>(content.data());
@@ -217,7 +225,7 @@ const CachedValue* load_value(const std::string& path) {
     value.inode = st.st_ino;
     value.size = st.st_size;
     value.mtime_ns = mtime_ns_of(st);
-    CachedValue& slot = g_cache[path];
+    CachedValue& slot = store().cache[path];
     slot = std::move(value);
     return &slot;
 }
@@ -275,7 +283,7 @@ uint32_t store_value(const std::string& folder, const std::string& path, uint32_
 } // namespace
 
 std::string registry_folder() {
-    std::lock_guard lock(g_mutex);
+    std::lock_guard lock(store().mutex);
     return store_folder();
 }
 
@@ -288,16 +296,16 @@ uint32_t reg_open_key(RegKey root, std::wstring_view sub_key, uint32_t access, R
 }
 
 uint32_t reg_close_key(RegKey key) {
-    std::lock_guard lock(g_mutex);
+    std::lock_guard lock(store().mutex);
     if (hive_name(key))
         return ERROR_SUCCESS;
-    return g_keys.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    return store().keys.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
 uint32_t reg_query_value(RegKey key, std::wstring_view name, uint32_t* type, void* data, uint32_t* size) {
     if (data && !size)
         return ERROR_INVALID_PARAMETER;
-    std::lock_guard lock(g_mutex);
+    std::lock_guard lock(store().mutex);
     std::string folder;
     uint32_t access = 0;
     if (!folder_of(key, folder, access))
@@ -325,7 +333,7 @@ uint32_t reg_query_value(RegKey key, std::wstring_view name, uint32_t* type, voi
 uint32_t reg_set_value(RegKey key, std::wstring_view name, uint32_t type, const void* data, uint32_t size) {
     if (size && !data)
         return ERROR_INVALID_PARAMETER;
-    std::lock_guard lock(g_mutex);
+    std::lock_guard lock(store().mutex);
     std::string folder;
     uint32_t access = 0;
     if (!folder_of(key, folder, access))
@@ -335,12 +343,12 @@ uint32_t reg_set_value(RegKey key, std::wstring_view name, uint32_t type, const 
     if (!make_folders(folder))
         return set_last_error_from_errno(errno ? errno : EIO);
     std::string path = value_path(folder, name);
-    g_cache.erase(path);
+    store().cache.erase(path);
     return store_value(folder, path, type, data, size);
 }
 
 uint32_t reg_delete_value(RegKey key, std::wstring_view name) {
-    std::lock_guard lock(g_mutex);
+    std::lock_guard lock(store().mutex);
     std::string folder;
     uint32_t access = 0;
     if (!folder_of(key, folder, access))
@@ -348,7 +356,7 @@ uint32_t reg_delete_value(RegKey key, std::wstring_view name) {
     if (!(access & KEY_SET_VALUE))
         return ERROR_ACCESS_DENIED;
     std::string path = value_path(folder, name);
-    g_cache.erase(path);
+    store().cache.erase(path);
     if (::unlink(path.c_str()) == 0)
         return ERROR_SUCCESS;
     return errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED;

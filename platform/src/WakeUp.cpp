@@ -159,21 +159,9 @@ bool read_wake_up(std::wstring_view program, SystemTime& local_time) {
 }
 
 std::vector<WakeUpRegistration> list_wake_ups() {
-    std::vector<std::pair<uint64_t, WakeUpRegistration>> found;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(wake_up_folder(), ec), end; !ec && it != end; it.increment(ec)) {
-        if (!is_registration_name(it->path().filename().string()))
-            continue;
-        WakeUpRegistration reg;
-        uint64_t file_time = 0;
-        if (wake_up_detail::read_registration(it->path().string(), reg) &&
-            system_time_to_file_time(reg.time, file_time))
-            found.emplace_back(file_time, std::move(reg));
-    }
-    std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<WakeUpRegistration> result;
-    for (auto& entry : found)
-        result.push_back(std::move(entry.second));
+    for (auto& entry : wake_up_detail::list_registrations())
+        result.push_back(std::move(entry.reg));
     return result;
 }
 
@@ -218,6 +206,24 @@ bool read_registration(const std::string& path, WakeUpRegistration& reg) {
     return read_file(path, bytes) && parse_registration(bytes, reg);
 }
 
+std::vector<RegistrationFile> list_registrations() {
+    std::vector<std::pair<uint64_t, RegistrationFile>> found;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(wake_up_folder(), ec), end; !ec && it != end; it.increment(ec)) {
+        if (!is_registration_name(it->path().filename().string()))
+            continue;
+        RegistrationFile file{it->path().string(), {}};
+        uint64_t file_time = 0;
+        if (read_registration(file.path, file.reg) && system_time_to_file_time(file.reg.time, file_time))
+            found.emplace_back(file_time, std::move(file));
+    }
+    std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<RegistrationFile> result;
+    for (auto& entry : found)
+        result.push_back(std::move(entry.second));
+    return result;
+}
+
 std::string service_lock_path() { return runtime_dir() + "/waker.lock"; }
 
 bool spawn_detached(const std::string& program, const std::vector<std::string>& args) {
@@ -230,7 +236,7 @@ bool spawn_detached(const std::string& program, const std::vector<std::string>& 
             env_text.emplace_back(entry);
     }
     env_text.push_back("CHIMELY_ROOT=" + device_root());
-    if (std::getenv("CHIMELY_NOW") || fake_clock_frozen())
+    if (fake_clock_active())
         env_text.push_back("CHIMELY_NOW=" + format_local_time(local_time()));
     std::vector<char*> envp;
     for (auto& e : env_text)

@@ -13,6 +13,14 @@ std::string service_lock_path();
 // The file that holds the program's registration, and reading one such file.
 std::string registration_file(std::wstring_view program);
 bool read_registration(const std::string& path, WakeUpRegistration& reg);
+// Every readable registration with the file that holds it, earliest first.
+// The service takes a registration out by that file: one copied or edited by
+// hand need not carry the name its program would give it.
+struct RegistrationFile {
+    std::string path;
+    WakeUpRegistration reg;
+};
+std::vector<RegistrationFile> list_registrations();
 // Starts the program with the arguments in a session of its own, detached from
 // this process (never a zombie of ours). CHIMELY_ROOT is passed on, and a fake
 // clock continues from this process's current local time. False when the

@@ -57,14 +57,14 @@ void fire(const WakeUpRegistration& reg) {
         std::fprintf(stderr, "chimely-waker: cannot start %s\n", program.c_str());
 }
 
-bool take_due(const WakeUpRegistration& reg) {
-    std::string file = wake_up_detail::registration_file(reg.program);
+bool take_due(const wake_up_detail::RegistrationFile& due) {
+    const std::string& file = due.path;
     std::string claimed = file + "." + std::to_string(::getpid()) + ".claim";
     if (::rename(file.c_str(), claimed.c_str()) != 0)
         return false;
     WakeUpRegistration current;
     bool same = wake_up_detail::read_registration(claimed, current) &&
-                file_time_of(current.time) == file_time_of(reg.time);
+                file_time_of(current.time) == file_time_of(due.reg.time) && current.program == due.reg.program;
     if (!same)
         ::link(claimed.c_str(), file.c_str());   // put a newer one back, unless a newer still came
     ::unlink(claimed.c_str());
@@ -84,7 +84,7 @@ int clock_change_timer() {
     if (fd < 0)
         return -1;
     itimerspec spec{};
-    spec.it_value.tv_sec = 0x7fffffff;
+    spec.it_value.tv_sec = time_t(1) << 33;  // year 2242: never reached, unlike 2038
     if (::timerfd_settime(fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr) != 0) {
         ::close(fd);
         return -1;
@@ -108,7 +108,7 @@ int run_wake_up_service() {
     int clock_timer = clock_change_timer();
 
     for (;;) {
-        std::vector<WakeUpRegistration> regs = list_wake_ups();
+        std::vector<wake_up_detail::RegistrationFile> regs = wake_up_detail::list_registrations();
         if (regs.empty()) {
             // A registration written just before the lock goes is still seen:
             // its writer found the service running and started none.
@@ -119,15 +119,16 @@ int run_wake_up_service() {
         }
         uint64_t now = local_file_time();
         bool fired = false;
-        for (const auto& reg : regs) {
-            if (file_time_of(reg.time) <= now && take_due(reg)) {
-                fire(reg);
+        for (const auto& due : regs) {
+            if (file_time_of(due.reg.time) <= now && take_due(due)) {
+                fire(due.reg);
                 fired = true;
             }
         }
         if (fired)
             continue;
-        uint64_t wait_ticks = file_time_of(regs.front().time) > now ? file_time_of(regs.front().time) - now : 0;
+        uint64_t earliest = file_time_of(regs.front().reg.time);
+        uint64_t wait_ticks = earliest > now ? earliest - now : 0;
         uint64_t wait_ms = (wait_ticks + ticks_per_ms - 1) / ticks_per_ms;
         int timeout = wait_ms < uint64_t(longest_sleep_ms) ? int(wait_ms) : longest_sleep_ms;
         if (timeout == 0)

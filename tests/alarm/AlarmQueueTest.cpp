@@ -222,3 +222,17 @@ TEST_F(AlarmQueueTest, StateShowsTheScheduledAlarm) {
     EXPECT_EQ(written.action, 6);
     EXPECT_EQ(written.unviewed, 1);
 }
+
+TEST_F(AlarmQueueTest, EqualTimesKeepTheirInsertionOrder) {
+    alarms.push_back(make_alarm(periodicity_everyday, "2026-03-07 00:00:00", 8, 0, L"first"));
+    alarms.push_back(make_alarm(periodicity_everyday, "2026-03-07 00:00:00", 8, 0, L"second"));
+    set_now("2026-03-07 07:00:00");
+    queue.reset();
+    EXPECT_EQ(entry_texts(), (Texts{"2026-03-07 08:00:00 #0", "2026-03-07 08:00:00 #1"}));
+    EXPECT_EQ(state().name, L"first");
+    // The later inserted of two equal entries is the latest missed one.
+    set_now("2026-03-07 08:01:00");
+    EXPECT_EQ(queue.next_missed(), 1);
+    queue.dismiss();
+    EXPECT_EQ(queue.next_missed(), 0);
+}

@@ -138,3 +138,27 @@ TEST_F(WakeUpTest, OnlyOneServicePerRootAndItEndsWhenNothingIsLeft) {
         waitpid(first, &status, 0);
     }
 }
+
+TEST_F(WakeUpTest, StrayRegistrationFileFiresAndDoesNotKeepTheServiceAlive) {
+    // A registration file under a name of its own (copied or edited by hand)
+    // fires like any other and is removed, so the service can end.
+    install_stub();
+    plat::set_fake_clock(fields("2026-03-07 08:00:00"), false);
+    std::filesystem::create_directories(plat::wake_up_folder());
+    std::ofstream(plat::wake_up_folder() + "/copy.wakeup") << "2026-03-07 07:59:00\n"
+                                                           << plat::to_utf8(program) << "\n";
+    pid_t service = fork();
+    ASSERT_GE(service, 0);
+    if (service == 0)
+        _exit(plat::run_wake_up_service());
+    int status = -1;
+    for (int i = 0; i < 100 && waitpid(service, &status, WNOHANG) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(WIFEXITED(status)) << "the service did not end";
+    if (!WIFEXITED(status)) {
+        kill(service, SIGKILL);
+        waitpid(service, &status, 0);
+    }
+    EXPECT_EQ(started_lines(1), "AppRunAtTime 2026-03-07 08:00:00\n");
+    EXPECT_TRUE(plat::list_wake_ups().empty());
+}

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <sys/wait.h>
 #include <thread>
 #include <vector>
 
@@ -148,6 +149,30 @@ TEST_F(LogTest, UnwritableLogFileIsSilent) {
     liba::get_log() << "nowhere to go\n";
     liba::get_log().flush();
     EXPECT_FALSE(std::filesystem::exists(process_root() + "/No Such Folder"));
+}
+
+// Started as a child process by the test below: sound threads still trace while the program exits.
+TEST_F(LogTest, DISABLED_TracingThreadsDuringExit) {
+    set_log(1);
+    for (int t = 0; t < 8; ++t)
+        std::thread([] {
+            for (;;)
+                liba::get_log() << "PlayerPCM::run\n";
+        }).detach();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::exit(0);
+}
+
+// What the log reads on every line (the registry, the device root) must outlive the threads
+// that trace, or a normal exit crashes now and then.
+TEST_F(LogTest, ThreadsTracingWhileTheProcessExitsDoNotCrashIt) {
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe");
+    const std::string command = "'" + self + "' --gtest_also_run_disabled_tests"
+                                " --gtest_filter=LogTest.DISABLED_TracingThreadsDuringExit >/dev/null 2>&1";
+    for (int run = 0; run < 50; ++run) {
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "run " << run << " status " << status;
+    }
 }
 
 } // namespace

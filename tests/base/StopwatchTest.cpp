@@ -36,3 +36,13 @@ TEST(OpenUrl, HeadlessOnlyWritesTheLink) {
     EXPECT_NE(out.find("https://example.org/chimely"), std::string::npos);
     EXPECT_NE(out.find("refused"), std::string::npos);
 }
+
+TEST(OpenUrl, WithoutADisplayOnlyWritesTheLink) {
+    unsetenv("CHIMELY_VIDEO");
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    testing::internal::CaptureStderr();
+    liba::open_url(L"https://example.org/no-display");
+    std::string out = testing::internal::GetCapturedStderr();
+    EXPECT_NE(out.find("open_url: https://example.org/no-display"), std::string::npos) << out;
+}

@@ -87,6 +87,19 @@ TEST(TimeStamp, RefusedDateKeepsNewFieldsAndOldInstant) {
     EXPECT_EQ(t.to_text(), L"2024 02 29 23 59 59");
 }
 
+// Fields are 16 bits wide: a number that does not fit must be refused, not wrapped into a date
+// the calendar accepts (65536 + 2026 is no way to say 2026).
+TEST(TimeStamp, NumbersBeyondSixteenBitsAreRefusedNotWrapped) {
+    TimeStamp t = make(2026, 3, 7, 6, 5, 0);
+    EXPECT_FALSE(t.set_date(65536 + 2026, 3, 8));
+    EXPECT_FALSE(t.set_date(2026, 65536 + 3, 8));
+    EXPECT_FALSE(t.set_date(2026, 3, -65536 + 8));
+    EXPECT_FALSE(t.set_time(65536 + 7, 0, 0));
+    EXPECT_FALSE(t.set_time(7, -1, 0));
+    EXPECT_EQ(t.to_text(), L"2026 03 07 06 05 00");
+    EXPECT_EQ(t, make(2026, 3, 7, 6, 5, 0));
+}
+
 TEST(TimeStamp, SetFileTimeFailureChangesNothing) {
     TimeStamp t = make(2026, 3, 7, 6, 5, 0);
     EXPECT_FALSE(t.set_file_time(0x8000000000000000ull));

@@ -47,6 +47,14 @@ expected='0 2026 03 09 08 05 00
 got=$(CHIMELY_NOW="2026-03-07 09:00:00" "$ALARM" next "$FILE")
 [ "$got" = "$expected" ] || fail "next after the once alarm: got
 $got"
+# A later day before the once alarm's time of day: its date has passed all the same.
+expected='0 2026 03 09 08 05 00
+1 2026 03 31 23 59 00
+2 none
+3 none'
+got=$(CHIMELY_NOW="2026-03-08 07:00:00" "$ALARM" next "$FILE")
+[ "$got" = "$expected" ] || fail "next on a later day: got
+$got"
 
 export CHIMELY_NOW="2026-03-07 07:00:00"
 got=$("$ALARM" sim "$FILE" <<'CMDS' | sed -E 's/^([0-9]{4}( [0-9]{2}){5}) .*Bellcue\.exe$/\1 PROGRAM/'

@@ -69,6 +69,8 @@ expect "ts add-months" "2026 04 07 06 05 00 134200155000000000" "$("$BASE" ts 20
 "$BASE" ts 2026 2 30 0 0 0 > /dev/null 2>&1 && fail "30 February accepted"
 expect "dow Monday" 0 "$("$BASE" dow 2026 3 9)"
 expect "dow Sunday" 6 "$("$BASE" dow 2026 3 8)"
+"$BASE" dow 2026 65539 1 > /dev/null 2>&1 && fail "month 65539 taken as March"
+"$BASE" dow 2026 2 29 > /dev/null 2>&1 && fail "29 February 2026 accepted"
 
 # The log follows the registry value; the program runs from inside the root.
 mkdir -p "$ROOT/Program Files/Chimely"

@@ -153,6 +153,17 @@ TEST_F(FakeClock, TickCountNeverRunsBackwards) {
     EXPECT_GT(plat::local_time().year, 2020);
 }
 
+TEST_F(FakeClock, ActiveWhetherRunningOrFrozen) {
+    EXPECT_FALSE(plat::fake_clock_active());
+    plat::set_fake_clock(make_time(2026, 3, 7), true);
+    EXPECT_TRUE(plat::fake_clock_active());
+    EXPECT_FALSE(plat::fake_clock_frozen());
+    plat::set_fake_clock(make_time(2026, 3, 7), false);
+    EXPECT_TRUE(plat::fake_clock_active());
+    plat::clear_fake_clock();
+    EXPECT_FALSE(plat::fake_clock_active());
+}
+
 TEST_F(FakeClock, AdvanceWithoutFakeClockDoesNothing) {
     const uint64_t before = plat::local_file_time();
     plat::advance_fake_clock(3600000);

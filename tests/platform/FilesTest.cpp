@@ -10,7 +10,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
+#include <functional>
+#include <thread>
 #include <vector>
 
 using namespace plat;
@@ -162,6 +165,32 @@ TEST(WholeFiles, AtomicReplaceKeepsNoTemporary) {
     EXPECT_FALSE(write_file_atomically(L"\\no\\such\\folder.ini", "x"));
     EXPECT_FALSE(read_file(L"\\no.ini", bytes));
     EXPECT_TRUE(bytes.empty());
+}
+
+// Two threads saving one file at once must each write a whole file of their own: a shared
+// temporary name would mix their bytes or lose one rename.
+TEST(WholeFiles, ThreadsSavingOneFileNeverMixTheirBytes) {
+    std::filesystem::create_directories(process_root() + "/atomic");
+    const std::string a(1 << 20, 'a'), b(1 << 20, 'b');
+    std::atomic<int> failures{0};
+    auto saver = [&](const std::string& bytes) {
+        for (int i = 0; i < 40; ++i)
+            if (!write_file_atomically(L"\\atomic\\state.ini", bytes))
+                ++failures;
+    };
+    std::thread first(saver, std::cref(a)), second(saver, std::cref(b));
+    first.join();
+    second.join();
+    EXPECT_EQ(failures, 0);
+    std::string bytes;
+    ASSERT_TRUE(read_file(L"\\atomic\\state.ini", bytes));
+    EXPECT_TRUE(bytes == a || bytes == b);
+    size_t entries = 0;
+    for (auto& entry : std::filesystem::directory_iterator(process_root() + "/atomic")) {
+        (void)entry;
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1u);
 }
 
 TEST(FileOperations, CreateMoveDeleteRemove) {

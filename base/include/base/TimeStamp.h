@@ -46,6 +46,7 @@ public:
     uint64_t file_time() const { return ticks_; }
 
     // Replace three fields and keep the rest (milliseconds included); the conversion's result.
+    // A number that does not fit 16 bits changes nothing and gives false.
     bool set_date(int year, int month, int day);
     bool set_time(int hour, int minute, int second);
     // Moves the month and keeps the day, so 31 January + 1 month is a refused 31 February.

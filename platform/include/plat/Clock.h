@@ -36,6 +36,7 @@ uint64_t monotonic_ms();        // the same count in 64 bits; never wraps
 void set_fake_clock(const SystemTime& st, bool running);  // running=false: frozen until advanced
 void advance_fake_clock(uint64_t milliseconds);           // no effect without a fake clock
 bool fake_clock_frozen();
+bool fake_clock_active();                                 // any fake clock, running or frozen
 void clear_fake_clock();                                  // back to the real clock
 
 } // namespace plat

@@ -5,9 +5,9 @@ namespace plat {
 
 // Opens a link with the desktop's handler: starts "xdg-open" with the URL as
 // its one argument (no shell). Only http:, https: and mailto: links are
-// opened; anything else is refused. Headless (CHIMELY_VIDEO=headless) the
-// link is only written to standard error. True when the handler was started
-// (or, headless, when the link was accepted).
+// opened; anything else is refused. Headless (CHIMELY_VIDEO=headless, or no
+// display at all) the link is only written to standard error. True when the
+// handler was started (or, headless, when the link was accepted).
 bool open_url(std::wstring_view url);
 
 // True when the URL has one of the schemes that open_url accepts.
