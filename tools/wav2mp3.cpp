@@ -32,7 +32,8 @@ bool read_wav(const std::vector<uint8_t>& f, Wav& wav, std::string& error) {
     size_t at = 12;
     const uint8_t* data = nullptr;
     size_t data_size = 0;
-    while (f.size() - at >= 8) {
+    // A last chunk of odd size may lack its pad byte: at can then lie one past the end.
+    while (at <= f.size() && f.size() - at >= 8) {
         const uint32_t size = le32(f.data() + at + 4);
         const size_t body = at + 8;
         const size_t available = f.size() - body;

@@ -249,7 +249,8 @@ TEST(Mp3EncBitstream, SideInformationLengths) {
             h.bitrate_index = version ? 9 : 4;
             const int frame = version ? 417 : 104;
             stream.add_frame(h, frame, gis);
-            stream.main_data().put(0, 8 * (frame - side_info_bytes(version, stereo)));
+            for (int i = 0; i < frame - side_info_bytes(version, stereo); ++i)
+                stream.main_data().put(0, 8);
             std::vector<uint8_t> out;
             stream.take_finished(out);
             EXPECT_EQ(static_cast<int>(out.size()), frame);
@@ -264,7 +265,8 @@ TEST(Mp3EncBitstream, HeaderOfTheVoiceNoteSetting) {
     h.bitrate_index = 4;
     h.padding = true;
     stream.add_frame(h, 105, gis);
-    stream.main_data().put(0, 8 * (105 - 13));
+    for (int i = 0; i < 105 - 13; ++i)
+        stream.main_data().put(0, 8);
     std::vector<uint8_t> out;
     stream.take_finished(out);
     ASSERT_EQ(out.size(), 105u);
