@@ -15,7 +15,10 @@ DecoderGSM::~DecoderGSM() {
     if (codec_) gsm_destroy(codec_);
 }
 
-int DecoderGSM::input_request(int frames) { return (frames + kGSMFrameSamples - 1) / kGSMFrameSamples; }
+int DecoderGSM::input_request(int frames) {
+    // In 64 bits: a request for "everything" (INT_MAX) must not wrap to a negative block count.
+    return static_cast<int>((int64_t(frames) + kGSMFrameSamples - 1) / kGSMFrameSamples);
+}
 
 PCMData DecoderGSM::decode(const GSMData& data) {
     const size_t blocks = data.buffer.length() / kGSMBlockAlign;

@@ -2,22 +2,31 @@
 
 #include "FileAccess.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace audio {
 
-std::unique_ptr<os::File> open_wav_for_append(const std::wstring& path, WAVInfo& info, bool& ok) {
+std::unique_ptr<os::File> open_wav_for_append(const std::wstring& path, WAVInfo& info, const WAVInfo& layout,
+                                              bool& ok) {
     ok = true;
     {
         os::File probe(path, 0);
         if (file_failed(probe) || probe.get_size() == 0) return nullptr;   // written as a new file
     }
     auto file = std::make_unique<os::File>(path, 3);
-    uint64_t data_end = 0;
-    ok = !file_failed(*file) && info.read_whole_header(*file);
+    ok = !file_failed(*file) && info.read_whole_header(*file) && info.fmt_size == layout.fmt_size &&
+         info.data_offset == layout.header_size();
     if (ok) {
-        data_end = uint64_t(info.data_offset) + info.data_size;
         // A pad byte may follow the data; any further chunk would be overwritten.
-        ok = data_end + 1 >= file->get_size() && file->seek(static_cast<uint32_t>(data_end)) &&
-             !file_failed(*file);
+        uint64_t data_end = uint64_t(info.data_offset) + info.data_size;
+        ok = data_end + 1 >= file->get_size() && info.block_align > 0;
+    }
+    if (ok) {
+        // A cut-off file ends in part of a frame or block: new data starts after the last whole one,
+        // or every unit after it would be read out of step.
+        info.data_size -= info.data_size % info.block_align;
+        ok = file->set_size(info.data_offset + info.data_size) && !file_failed(*file);
     }
     if (!ok) return nullptr;   // not ours to rewrite
     return file;
@@ -35,7 +44,7 @@ int64_t FileWriterWAVPCM::bytes_written() {
 
 int FileWriterWAVPCM::bit_rate() {
     liba::MutexLock lock(link_lock);
-    return info_.avg_bytes_per_sec * 8;
+    return static_cast<int>(std::min<int64_t>(int64_t(info_.avg_bytes_per_sec) * 8, INT32_MAX));
 }
 
 bool FileWriterWAVPCM::set_format(const PCMData& block) {
@@ -45,7 +54,8 @@ bool FileWriterWAVPCM::set_format(const PCMData& block) {
     info_.bits_per_sample = block.bits_per_sample;
     info_.sample_rate = block.sample_rate;
     info_.block_align = static_cast<uint16_t>(align);
-    info_.avg_bytes_per_sec = align * block.sample_rate;
+    // In 64 bits: a crafted file's rate times the frame size may not fit.
+    info_.avg_bytes_per_sec = static_cast<int>(std::min<int64_t>(int64_t(align) * block.sample_rate, INT32_MAX));
     return true;
 }
 

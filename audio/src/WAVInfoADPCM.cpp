@@ -2,6 +2,8 @@
 
 #include "FileAccess.h"
 
+#include <algorithm>
+
 namespace audio {
 
 namespace {
@@ -39,6 +41,11 @@ bool WAVInfoADPCM::read_extension(os::File& file) {
     // Everything a later division or block walk relies on.
     return format_tag == 2 && (channels == 1 || channels == 2) && bits_per_sample == 4 &&
            sample_rate > 0 && block_align >= adpcm_header_size(channels) + 1 && samples_per_block >= 2;
+}
+
+uint32_t WAVInfoADPCM::header_size() const {
+    // Extension size, samples per block, count, the pairs, then "fact" and its 4 bytes.
+    return 36 + 6 + 4 * std::min<uint32_t>(coefficient_count, kADPCMPredictorCount) + 12 + 8;
 }
 
 bool WAVInfoADPCM::write_extension(os::File& file) {

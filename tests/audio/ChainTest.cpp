@@ -108,6 +108,32 @@ TEST(RecordChain, ConvertingThroughTheChainsKeepsTheSound) {
     EXPECT_EQ(back->reader()->length(), 16);
 }
 
+TEST(RecordChain, AppendingAddsBlocksToTheCodedFormatsOwnFiles) {
+    // ADPCM 8000 Hz mono: 256-byte blocks of 500 samples behind 90 bytes; GSM: 65-byte blocks of 320
+    // samples behind 60 bytes.
+    const struct { const wchar_t* format; int samples_per_block; uint32_t header; uint32_t align; } cases[] = {
+        {L"ADPCM", 500, 90, 256}, {L"GSM", 320, 60, 65}};
+    for (const auto& c : cases) {
+        record(c.format, "app.wav", sine(2 * c.samples_per_block, 1, 8000), 1, 8000);
+        {
+            auto chain = create_record_chain(device_path("app.wav"), c.format, 0, 0, 0, 0, true);
+            ASSERT_TRUE(chain);
+            EXPECT_TRUE(chain->file_writer()->is_open());
+            EXPECT_EQ(chain->file_writer()->bytes_written(), 2);
+            chain->consumer()->on_data(pcm_block(sine(c.samples_per_block, 1, 8000), 1, 8000));
+            EXPECT_EQ(chain->file_writer()->bytes_written(), 3);
+        }
+        std::string file = read_file("app.wav");
+        ASSERT_EQ(file.size(), c.header + 3 * c.align);
+        EXPECT_EQ(get_u32(file, 4), file.size() - 8);
+        EXPECT_EQ(get_u32(file, c.header - 4), 3 * c.align);
+        EXPECT_EQ(get_u32(file, c.header - 12), 3u * c.samples_per_block);   // the fact count
+        auto play = open_play_chain(device_path("app.wav"));
+        ASSERT_TRUE(play);
+        EXPECT_EQ(play->reader()->length(), 3);
+    }
+}
+
 TEST(FileWriterMP3, NothingReceivedLeavesNoFile) {
     { FileWriterMP3 writer(device_path("n.mp3"), false); EXPECT_TRUE(writer.is_open()); }
     EXPECT_FALSE(file_exists("n.mp3"));

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 using namespace audio;
 using namespace audio_test;
 
@@ -95,6 +97,15 @@ TEST(DecoderGSM, AThousandFramesAreAskedForAsSevenBlocks) {
     decoder.get_data(out, 5000);
     EXPECT_EQ(out.frames(), 2240 - 1000);   // what was pending, without asking again
     EXPECT_EQ(source.requested, 7);
+}
+
+TEST(DecoderGSM, ARequestForEverythingStillDecodes) {
+    record_gsm("all.wav", sine(640, 1, 8000));
+    auto chain = open_play_chain(device_path("all.wav"));
+    ASSERT_TRUE(chain);
+    PCMData out;
+    chain->provider()->get_data(out, INT_MAX);
+    EXPECT_EQ(out.frames(), 640);
 }
 
 TEST(GSMFile, DecodesLikeAnIndependentDecoder) {

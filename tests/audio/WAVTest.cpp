@@ -54,6 +54,14 @@ TEST(WAVWriter, RecordingMakesA44ByteHeaderAndTheData) {
     EXPECT_EQ(get_u32(file, 40), 10000u);
 }
 
+TEST(WAVWriter, AHugeRateFromACraftedFileDoesNotWrap) {
+    // 2^31 - 1 Hz is a rate a PCM reader accepts; bytes per second no longer fit in an int.
+    FileWriterWAVPCM writer(device_path("fast.wav"), false);
+    writer.on_data(pcm_block({1, 2}, 2, 0x7FFFFFFF));
+    EXPECT_TRUE(writer.is_open());
+    EXPECT_EQ(writer.bit_rate(), INT32_MAX);
+}
+
 TEST(WAVWriter, NothingWrittenMeansNoFile) {
     { FileWriterWAVPCM writer(device_path("none.wav"), false); }
     EXPECT_FALSE(file_exists("none.wav"));
@@ -96,6 +104,41 @@ TEST(WAVWriter, AppendNeverOverwritesAChunkAfterTheData) {
         writer.on_data(pcm_block({1, 2}, 1, 8000));
     }
     EXPECT_EQ(read_file("tagged.wav"), original);
+}
+
+TEST(WAVWriter, AppendNeverRewritesAHeaderLaidOutOtherwise) {
+    // The final header is written in this writer's own layout; over an 18-byte format chunk or a
+    // chunk before "data" it would land on the old bytes and break the file.
+    const std::vector<std::string> files = {
+        wav_bytes(1, 1, 8000, 2, 16, u16(0), chunk("data", bytes_of(4))),
+        pcm16_mono(chunk("LIST", "tags") + chunk("data", bytes_of(4))),
+    };
+    for (size_t i = 0; i < files.size(); ++i) {
+        write_file("other.wav", files[i]);
+        {
+            FileWriterWAVPCM writer(device_path("other.wav"), true);
+            EXPECT_FALSE(writer.is_open()) << i;
+            writer.on_data(pcm_block({1, 2}, 1, 8000));
+        }
+        EXPECT_EQ(read_file("other.wav"), files[i]) << i;
+        EXPECT_TRUE(FileReaderWAVPCM(device_path("other.wav")).is_valid()) << i;
+    }
+}
+
+TEST(WAVWriter, AppendToACutOffFileStartsAtAWholeFrame) {
+    // The header claims 1 MB, the file holds 3 frames and a half: new frames go after the whole ones.
+    write_file("cut.wav", pcm16_mono("data" + u32(1000000) + bytes_of(7)));
+    {
+        FileWriterWAVPCM writer(device_path("cut.wav"), true);
+        EXPECT_TRUE(writer.is_open());
+        EXPECT_EQ(writer.bytes_written(), 6);
+        writer.on_data(pcm_block({0x0A0B, 0x0C0D}, 1, 8000));
+    }
+    std::string file = read_file("cut.wav");
+    EXPECT_EQ(file.size(), 44u + 10u);
+    EXPECT_EQ(get_u32(file, 40), 10u);
+    EXPECT_EQ(get_u32(file, 4), file.size() - 8);
+    EXPECT_EQ(wav_samples(file), (std::vector<int16_t>{0x0100, 0x0302, 0x0504, 0x0A0B, 0x0C0D}));
 }
 
 TEST(WAVReader, ReadsSamplesPositionsAndTimes) {

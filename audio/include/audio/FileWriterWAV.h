@@ -10,10 +10,12 @@
 
 namespace audio {
 
-// Opens an existing WAV file for adding to it. Only a file whose header reads as this format and
-// whose data chunk runs to the end of the file is taken (nothing after it gets overwritten); a
-// missing or empty file is written as a new one. Answers the file, or null with ok false.
-std::unique_ptr<os::File> open_wav_for_append(const std::wstring& path, WAVInfo& info, bool& ok);
+// Opens an existing WAV file for adding to it. Only a file whose header reads as this format, is laid
+// out as layout (a new record of the writer's) would write it, and whose data chunk runs to the end of
+// the file is taken: the final header rewrite then overwrites nothing else. A missing or empty file is
+// written as a new one. Answers the file, or null with ok false.
+std::unique_ptr<os::File> open_wav_for_append(const std::wstring& path, WAVInfo& info, const WAVInfo& layout,
+                                              bool& ok);
 
 // A WAV file writer stage: writes what passes through, pushed (on_data) or pulled (get_data),
 // and hands every block on unchanged. The header is completed when the writer goes.
@@ -22,7 +24,7 @@ public:
     using DataType = Data;
 
     FileWriterWAV(const std::wstring& path, bool append) : path_(path) {
-        if (append) file_ = open_wav_for_append(path, info_, ok_);
+        if (append) file_ = open_wav_for_append(path, info_, Info(), ok_);
     }
 
     ~FileWriterWAV() override {

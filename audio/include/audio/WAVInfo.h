@@ -22,6 +22,8 @@ public:
     bool write_whole_header(os::File& file);
     // Moves to the first chunk after "fmt " (and its pad byte).
     bool seek_after_format(os::File& file) const;
+    // Bytes that write_whole_header writes: where the data of a file this record wrote begins.
+    virtual uint32_t header_size() const { return 36 + 8; }
 
     int channels = 0;
     int bits_per_sample = 0;

@@ -10,6 +10,7 @@ public:
     WAVInfoADPCM();
     bool read_extension(os::File& file) override;
     bool write_extension(os::File& file) override;
+    uint32_t header_size() const override;
 
     uint16_t samples_per_block = 0;
     uint16_t coefficient_count = kADPCMPredictorCount;

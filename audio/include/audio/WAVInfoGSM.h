@@ -15,6 +15,7 @@ public:
     WAVInfoGSM();
     bool read_extension(os::File& file) override;
     bool write_extension(os::File& file) override;
+    uint32_t header_size() const override { return 36 + 4 + 12 + 8; }
 
     uint16_t samples_per_block = kGSMSamplesPerBlock;
     uint32_t fact_samples = 0;
