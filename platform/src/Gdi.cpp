@@ -60,7 +60,12 @@ RECT DeviceContext::device_clip() const {
 HBITMAP create_bitmap(int32_t width, int32_t height) {
     if (width <= 0 || height <= 0 || width > max_surface_dimension || height > max_surface_dimension)
         return nullptr;
-    return new (std::nothrow) Surface(width, height);
+    // The pixels come from decoded files too: running out of memory is a refusal, not a crash.
+    try {
+        return new Surface(width, height);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 void delete_bitmap(HBITMAP bitmap) {

@@ -41,7 +41,8 @@ void chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_
 } // namespace
 
 std::vector<uint8_t> encode_png(const uint8_t* pixels, int32_t width, int32_t height, int32_t stride) {
-    if (!pixels || width <= 0 || height <= 0 || stride < width * 4)
+    // Checked in 64 bits: a wide image must not wrap into a small row and read past the pixels.
+    if (!pixels || width <= 0 || height <= 0 || stride < int64_t(width) * 4)
         return {};
     // Filter type 0 then red, green, blue per pixel, for every row.
     std::vector<uint8_t> raw;

@@ -53,7 +53,8 @@ plat::HBITMAP read_bmp(liba::ResourceReader& reader, std::wstring_view name) {
         const uint32_t full = 1u << bits;
         palette_count = used_colours == 0 || used_colours > full ? full : used_colours;
         std::vector<uint8_t> table(size_t(palette_count) * 4);
-        if (!reader.seek(start + file_header_size + info_size) ||
+        const uint64_t table_offset = uint64_t(start) + file_header_size + info_size;
+        if (table_offset > UINT32_MAX || !reader.seek(uint32_t(table_offset)) ||
             !read_all(reader, table.data(), uint32_t(table.size())))
             return nullptr;
         for (uint32_t i = 0; i < palette_count; ++i)

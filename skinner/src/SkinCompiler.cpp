@@ -370,7 +370,26 @@ private:
     const std::map<std::u16string, uint32_t>& names_;
 };
 
+// Offset of a character reference to U+0000 ("&#0;", "&#x00;"), or npos. The
+// parser hands such a value over ending at the NUL, which would cut the text.
+size_t nul_reference(std::string_view xml) {
+    for (size_t at = xml.find("&#"); at != std::string_view::npos; at = xml.find("&#", at + 2)) {
+        size_t i = at + 2;
+        if (i < xml.size() && (xml[i] == 'x' || xml[i] == 'X'))
+            ++i;
+        size_t digits = i;
+        while (i < xml.size() && xml[i] == '0')
+            ++i;
+        if (i > digits && i < xml.size() && xml[i] == ';')
+            return at;
+    }
+    return std::string_view::npos;
+}
+
 Source parse(std::string_view xml, const std::string& folder) {
+    if (size_t at = nul_reference(xml); at != std::string_view::npos)
+        throw CompileError("a character reference to U+0000 at byte " + std::to_string(at) +
+                           ": the format's texts end at their first NUL");
     pugi::xml_document doc;
     pugi::xml_parse_result parsed = doc.load_buffer(xml.data(), xml.size());
     if (!parsed)

@@ -53,9 +53,9 @@ void dump_properties(const SkinFile& skin, SkinOffset element, pugi::xml_node ou
             case SkinPropertyType::picture: {
                 SkinPictureValue p = skin.picture_value(record);
                 node.append_attribute("image") = utf8(skin.picture_name(p.picture)).c_str();
+                static const char* const point_names[4] = {"p0", "p1", "p2", "p3"};
                 for (int k = 0; k < 4; ++k) {
-                    std::string name = "p" + std::to_string(k);
-                    node.append_attribute(name.c_str()) = pair_text(p.points[size_t(2 * k)], p.points[size_t(2 * k + 1)]).c_str();
+                    node.append_attribute(point_names[k]) = pair_text(p.points[size_t(2 * k)], p.points[size_t(2 * k + 1)]).c_str();
                 }
                 node.append_attribute("stretch") = p.stretch;
                 break;

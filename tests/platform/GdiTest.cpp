@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace plat;
 
@@ -60,6 +64,32 @@ TEST(Gdi, SurfacesAreZeroFilledBgraTopDownAndLimited) {
     EXPECT_EQ(c.at(2, 1), rgb(0x11, 0x22, 0x33));
     EXPECT_EQ(c.at(3, 0), CLR_INVALID);
     EXPECT_EQ(c.at(-1, 0), CLR_INVALID);
+}
+
+namespace {
+
+// With the address space capped just above what the process uses, 400 MB of pixels cannot come.
+[[noreturn]] void create_without_memory() {
+    long pages = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld", &pages) != 1)
+            pages = 0;
+        std::fclose(statm);
+    }
+    const rlim_t limit = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(64) << 20);
+    const rlimit cap{limit, limit};
+    setrlimit(RLIMIT_AS, &cap);
+    std::_Exit(create_bitmap(10000, 10000) == nullptr ? 0 : 1);
+}
+
+} // namespace
+
+TEST(GdiDeathTest, ASurfaceWithoutMemoryIsRefused) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#else
+    EXPECT_EXIT(create_without_memory(), testing::ExitedWithCode(0), "");
+#endif
 }
 
 TEST(Gdi, SkinColourBytesBecomeBgrValues) {

@@ -72,6 +72,7 @@ TEST(PngWriter, WritesRgbRowsInStoredBlocks) {
     EXPECT_EQ(raw, (std::vector<uint8_t>{0, 3, 2, 1, 6, 5, 4, 0, 9, 8, 7, 12, 11, 10}));
     EXPECT_TRUE(encode_png(pixels, 0, 2, 12).empty());
     EXPECT_TRUE(encode_png(pixels, 4, 2, 12).empty());
+    EXPECT_TRUE(encode_png(pixels, 0x40000000, 1, 12).empty());  // 4 bytes a pixel wrap to 0 in 32 bits
 }
 
 TEST(PngWriter, LargeImagesSplitIntoSeveralBlocksAndFilesAreReplaced) {

@@ -164,6 +164,7 @@ TEST(ImageBmp, RefusesBadHeadersAndShortFiles) {
     EXPECT_EQ(read(with32(BmpBuilder::at_height, uint32_t(-10001))), nullptr);
     EXPECT_EQ(read(with32(14, 12)), nullptr);                             // an older header
     EXPECT_EQ(read(with32(BmpBuilder::at_pixel_offset, 0xFFFFFFFFu)), nullptr);
+    EXPECT_EQ(read(with32(14, 0xFFFFFFF2u)), nullptr);  // the colour table's offset wraps to 0 in 32 bits
     EXPECT_EQ(read(good.substr(0, good.size() - 1)), nullptr);
     EXPECT_EQ(read(good.substr(0, 60)), nullptr);                          // palette cut off
     EXPECT_EQ(read(good.substr(0, 20)), nullptr);

@@ -215,6 +215,19 @@ TEST(Picture, ABrokenArchiveEntryEndsTheSearch) {
     EXPECT_FALSE(Picture::from_name(source, L"bad", true).loaded());
 }
 
+TEST(Picture, AFileThatDoesNotDecodePassesToTheNextTry) {
+    // Unlike a broken archive entry, a broken PNG or BMP beside the archive only moves the search on.
+    write_file("next.png", "\x89PNG\r\n\x1a\n broken");
+    write_file("next.bmp", "BM broken");
+    write_file("next.gif", testing_support::make_gif(2, 1, 0, 0, 2, 1, {1, 2}));
+    Picture pic = Picture::from_name(source, L"next", true);
+    ASSERT_TRUE(pic.loaded());
+    Screen s(2, 1);
+    pic.draw_shifted(*s.canvas, {0, 0}, {2, 1});
+    EXPECT_EQ(s.at(0, 0), rgb(255, 0, 0));
+    EXPECT_EQ(s.at(1, 0), rgb(0, 255, 0));
+}
+
 TEST(Picture, TheOwnBmpReaderServesArchiveEntriesWithoutThePlatformDecoder) {
     write_file("test.skin", zip({{"own.bmp", bmp(2, 1, {rgb(1, 2, 3), rgb(4, 5, 6)})}}));
     auto previous = Picture::set_platform_decoder(nullptr);

@@ -217,6 +217,11 @@ TEST(SkinFile, CompilerRefusesWhatTheFormatCannotHold) {
               std::string::npos);
     EXPECT_NE(compile_error("<skin><frm/></skin>").find("unknown"), std::string::npos);
     EXPECT_NE(compile_error("<skin").find("not XML"), std::string::npos);
+    // A NUL would end the stored text early: refused, not cut.
+    EXPECT_NE(compile_error("<skin><kind name='a&#0;b'/></skin>").find("U+0000"), std::string::npos);
+    EXPECT_NE(compile_error("<skin><kind name='k'><string name='s' value='&#x00;z'/></kind></skin>").find("U+0000"),
+              std::string::npos);
+    EXPECT_TRUE(skinner::SkinCompiler().compile("<skin><kind name='&#10;&#x20;'/></skin>", "."));
 }
 
 TEST(SkinFile, BadReferencesAreNotFound) {
