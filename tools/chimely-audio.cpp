@@ -3,6 +3,7 @@
 #include "audio/Mp3Tool.h"
 #include "audio/PlayChain.h"
 #include "audio/RecordChain.h"
+#include "base/File.h"
 #include "plat/Text.h"
 
 #include <cstdio>
@@ -80,6 +81,12 @@ int convert(const char* path, const char* out_path, const char* format) {
         std::fprintf(stderr, "chimely-audio: %s: could not be written\n", out_path);
         return 1;
     }
+    // An encoder drops a format it does not take (GSM only 8000 Hz mono, ADPCM only 16 bits), and
+    // then no file is ever made.
+    if (!os::FileInfo(wide(out_path)).exists()) {
+        std::fprintf(stderr, "chimely-audio: %s: nothing written, %s does not take this sound\n", out_path, format);
+        return 1;
+    }
     return 0;
 }
 
@@ -107,7 +114,10 @@ int encode(const char* path, const char* out_path, const char* kbps_text) {
 
 } // namespace
 
+int run_player_command(int argc, char** argv);  // play, queue, record, record-note, speak
+
 int main(int argc, char** argv) {
+    if (int rc = run_player_command(argc, argv); rc >= 0) return rc;
     if (argc == 3 && std::strcmp(argv[1], "info") == 0) return info(argv[2]);
     if (argc == 4 && std::strcmp(argv[1], "decode") == 0) return decode(argv[2], argv[3]);
     if (argc == 5 && std::strcmp(argv[1], "convert") == 0) return convert(argv[2], argv[3], argv[4]);

@@ -67,3 +67,25 @@ TEST_F(ChimelyAudioTool, ConvertWritesTheRecordChainsFormat) {
     EXPECT_NE(run("convert /in.wav /x.wav pcm", out), 0);
     EXPECT_FALSE(file_exists("x.wav"));
 }
+
+TEST_F(ChimelyAudioTool, ConvertFailsWhenTheFormatTakesNoneOfTheSound) {
+    // GSM takes only 8000 Hz mono, ADPCM only 16-bit: the record chain drops all of it.
+    {
+        auto chain = create_record_chain(device_path("wide.wav"), L"PCM", 0, 0, 0, 0, false);
+        chain->consumer()->on_data(pcm_block(sine(5000, 1, 22050), 1, 22050));
+    }
+    EXPECT_EQ(run("convert /wide.wav /wide-gsm.wav GSM", out), 1);
+    EXPECT_FALSE(file_exists("wide-gsm.wav"));
+    {
+        auto chain = create_record_chain(device_path("narrow.wav"), L"PCM", 0, 0, 0, 0, false);
+        PCMData block;
+        block.buffer = liba::SharedBuffer(4000);
+        block.buffer.fill(128);
+        block.channels = 1;
+        block.bits_per_sample = 8;
+        block.sample_rate = 8000;
+        chain->consumer()->on_data(block);
+    }
+    EXPECT_EQ(run("convert /narrow.wav /narrow-adpcm.wav ADPCM", out), 1);
+    EXPECT_FALSE(file_exists("narrow-adpcm.wav"));
+}

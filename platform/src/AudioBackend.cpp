@@ -1,0 +1,360 @@
+#include "AudioBackend.h"
+
+#include <alsa/asoundlib.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <mutex>
+
+namespace plat::audio_backend {
+namespace {
+
+// ALSA prints its own complaints to standard error; a missing sound card is normal here.
+void quiet_alsa_errors(const char*, int, const char*, int, const char*, ...) {}
+
+void silence_alsa_once() {
+    static std::once_flag once;
+    std::call_once(once, [] { snd_lib_error_set_handler(quiet_alsa_errors); });
+}
+
+bool use_alsa() {
+    const char* choice = std::getenv("CHIMELY_AUDIO");
+    return !(choice && std::strcmp(choice, "null") == 0);
+}
+
+// The ALSA device's own latency; writes block once it is full.
+constexpr unsigned kAlsaLatencyUs = 200000;
+
+snd_pcm_t* open_alsa(const char* name, snd_pcm_stream_t stream, const Format& format) {
+    silence_alsa_once();
+    snd_pcm_t* pcm = nullptr;
+    // Non-blocking open, so a busy device fails at once instead of hanging the caller.
+    if (snd_pcm_open(&pcm, name, stream, SND_PCM_NONBLOCK) < 0)
+        return nullptr;
+    snd_pcm_nonblock(pcm, 0);
+    const snd_pcm_format_t sample = format.bits == 8 ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE;
+    if (snd_pcm_set_params(pcm, sample, SND_PCM_ACCESS_RW_INTERLEAVED, static_cast<unsigned>(format.channels),
+                           static_cast<unsigned>(format.rate), 1, kAlsaLatencyUs) < 0) {
+        snd_pcm_close(pcm);
+        return nullptr;
+    }
+    return pcm;
+}
+
+class AlsaOutput : public Output {
+public:
+    explicit AlsaOutput(snd_pcm_t* pcm) : pcm_(pcm) {}
+    ~AlsaOutput() override { snd_pcm_close(pcm_); }
+
+    void write(const uint8_t* data, size_t frames) override {
+        const int frame_size = static_cast<int>(snd_pcm_frames_to_bytes(pcm_, 1));
+        while (frames > 0) {
+            snd_pcm_sframes_t n = snd_pcm_writei(pcm_, data, frames);
+            if (n < 0) {
+                if (snd_pcm_recover(pcm_, static_cast<int>(n), 1) < 0)
+                    return;  // the device is gone: the pace falls back to the clock
+                continue;
+            }
+            frames -= static_cast<size_t>(n);
+            data += n * frame_size;
+        }
+    }
+    int64_t delay_frames() override {
+        snd_pcm_sframes_t delay = 0;
+        if (snd_pcm_delay(pcm_, &delay) < 0 || delay < 0)
+            return 0;
+        return delay;
+    }
+    void drop() override {
+        snd_pcm_drop(pcm_);
+        snd_pcm_prepare(pcm_);
+    }
+    void drain() override { snd_pcm_drain(pcm_); }
+
+private:
+    snd_pcm_t* pcm_ = nullptr;
+};
+
+class AlsaInput : public Input {
+public:
+    AlsaInput(snd_pcm_t* pcm, int frame_size) : pcm_(pcm), frame_size_(frame_size) {}
+    ~AlsaInput() override { snd_pcm_close(pcm_); }
+
+    bool paced() const override { return true; }
+    size_t read(uint8_t* data, size_t frames) override {
+        snd_pcm_sframes_t n = snd_pcm_readi(pcm_, data, frames);
+        if (n < 0) {
+            snd_pcm_recover(pcm_, static_cast<int>(n), 1);
+            std::memset(data, 0, frames * static_cast<size_t>(frame_size_));
+            return 0;
+        }
+        return static_cast<size_t>(n);
+    }
+    void pause() override { snd_pcm_drop(pcm_); }
+    void resume() override { snd_pcm_prepare(pcm_); }
+
+private:
+    snd_pcm_t* pcm_ = nullptr;
+    int frame_size_ = 0;
+};
+
+// Prepared samples, then silence for ever.
+class SamplesInput : public Input {
+public:
+    SamplesInput(std::vector<uint8_t> samples, const Format& format)
+        : samples_(std::move(samples)), frame_size_(static_cast<size_t>(format.frame_size())),
+          silence_(format.bits == 8 ? 0x80 : 0) {}
+
+    bool paced() const override { return false; }
+    size_t read(uint8_t* data, size_t frames) override {
+        const size_t wanted = frames * frame_size_;
+        const size_t from_file = std::min(wanted, samples_.size() - position_);
+        std::memcpy(data, samples_.data() + position_, from_file);
+        std::memset(data + from_file, silence_, wanted - from_file);
+        position_ += from_file;
+        return frames;
+    }
+
+private:
+    std::vector<uint8_t> samples_;
+    size_t position_ = 0;
+    size_t frame_size_ = 0;
+    uint8_t silence_ = 0;
+};
+
+uint32_t le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24); }
+uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+void put_le32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+void put_le16(uint8_t* p, uint16_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+bool write_all(int fd, const uint8_t* data, size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::mutex g_dump_lock;  // numbering and log.txt
+
+void append_log_line(const std::string& folder, const std::string& line) {
+    int fd = ::open((folder + "/log.txt").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    const std::string text = line + "\n";
+    write_all(fd, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    ::close(fd);
+}
+
+} // namespace
+
+bool read_format(const WAVEFORMATEX* format, Format& out) {
+    if (!format || format->format_tag != WAVE_FORMAT_PCM)
+        return false;
+    if (format->channels < 1 || format->channels > 2)
+        return false;
+    if (format->bits_per_sample != 8 && format->bits_per_sample != 16)
+        return false;
+    if (format->samples_per_sec < 1000 || format->samples_per_sec > 192000)
+        return false;
+    if (format->block_align != format->channels * format->bits_per_sample / 8)
+        return false;
+    out = Format{format->channels, static_cast<int>(format->samples_per_sec), format->bits_per_sample};
+    return true;
+}
+
+std::unique_ptr<Output> open_output(const Format& format) {
+    if (!use_alsa())
+        return nullptr;
+    snd_pcm_t* pcm = open_alsa("default", SND_PCM_STREAM_PLAYBACK, format);
+    if (!pcm)
+        pcm = open_alsa("null", SND_PCM_STREAM_PLAYBACK, format);
+    if (!pcm)
+        return nullptr;
+    return std::make_unique<AlsaOutput>(pcm);
+}
+
+std::unique_ptr<Input> open_input(const Format& format) {
+    if (const char* file = std::getenv("CHIMELY_AUDIO_IN"); file && *file) {
+        std::vector<uint8_t> samples;
+        load_wav_as(file, format, samples);  // an unreadable file is silence
+        return std::make_unique<SamplesInput>(std::move(samples), format);
+    }
+    if (use_alsa()) {
+        if (snd_pcm_t* pcm = open_alsa("default", SND_PCM_STREAM_CAPTURE, format))
+            return std::make_unique<AlsaInput>(pcm, format.frame_size());
+    }
+    return std::make_unique<SamplesInput>(std::vector<uint8_t>(), format);
+}
+
+bool load_wav_as(const std::string& path, const Format& format, std::vector<uint8_t>& samples) {
+    samples.clear();
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    const std::vector<uint8_t> f((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (f.size() < 12 || std::memcmp(f.data(), "RIFF", 4) != 0 || std::memcmp(f.data() + 8, "WAVE", 4) != 0)
+        return false;
+    Format source;
+    const uint8_t* data = nullptr;
+    size_t data_size = 0;
+    size_t at = 12;
+    while (f.size() - at >= 8) {
+        const uint64_t size = le32(f.data() + at + 4);
+        const size_t body = at + 8;
+        const size_t available = f.size() - body;
+        if (std::memcmp(f.data() + at, "fmt ", 4) == 0 && size >= 16 && available >= 16) {
+            if (le16(f.data() + body) != WAVE_FORMAT_PCM)
+                return false;
+            source = Format{le16(f.data() + body + 2), static_cast<int>(le32(f.data() + body + 4)),
+                            le16(f.data() + body + 14)};
+        } else if (std::memcmp(f.data() + at, "data", 4) == 0) {
+            data = f.data() + body;
+            data_size = static_cast<size_t>(std::min<uint64_t>(size, available));
+        }
+        if (size > available)
+            break;
+        at = body + static_cast<size_t>(size) + (size & 1);
+    }
+    if (!data || (source.channels != 1 && source.channels != 2) || (source.bits != 8 && source.bits != 16) ||
+        source.rate <= 0 || format.rate <= 0)
+        return false;
+
+    auto sample_at = [&](uint64_t frame, int channel) -> int {
+        const uint8_t* p = data + frame * static_cast<uint64_t>(source.frame_size()) +
+                           static_cast<uint64_t>(channel * source.bits / 8);
+        return source.bits == 16 ? static_cast<int16_t>(le16(p)) : (p[0] - 128) * 256;
+    };
+    const uint64_t source_frames = data_size / static_cast<size_t>(source.frame_size());
+    const uint64_t frames = source_frames * static_cast<uint64_t>(format.rate) / static_cast<uint64_t>(source.rate);
+    samples.resize(static_cast<size_t>(frames) * static_cast<size_t>(format.frame_size()));
+    uint8_t* out = samples.data();
+    for (uint64_t i = 0; i < frames; ++i) {
+        const uint64_t from = i * static_cast<uint64_t>(source.rate) / static_cast<uint64_t>(format.rate);
+        for (int ch = 0; ch < format.channels; ++ch) {
+            int value = 0;
+            if (source.channels == format.channels)
+                value = sample_at(from, ch);
+            else if (source.channels == 1)
+                value = sample_at(from, 0);
+            else
+                value = (sample_at(from, 0) + sample_at(from, 1)) / 2;
+            if (format.bits == 16) {
+                put_le16(out, static_cast<uint16_t>(static_cast<int16_t>(value)));
+                out += 2;
+            } else {
+                *out++ = static_cast<uint8_t>((value >> 8) + 128);
+            }
+        }
+    }
+    return true;
+}
+
+DumpSession::DumpSession(const Format& format) : format_(format) {
+    const char* folder = std::getenv("CHIMELY_AUDIO_DUMP");
+    if (!folder || !*folder)
+        return;
+    folder_ = folder;
+    std::lock_guard<std::mutex> lock(g_dump_lock);
+    static std::map<std::string, int> last_numbers;
+    int& last_number = last_numbers[folder_];
+    char last_name[16];
+    std::snprintf(last_name, sizeof last_name, "%04d.wav", last_number);
+    if (::access((folder_ + "/" + last_name).c_str(), F_OK) != 0)
+        last_number = 0;  // the folder was emptied meanwhile
+    // Numbers already taken (by this or an earlier process) are skipped.
+    for (int number = last_number + 1; number < 100000; ++number) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%04d.wav", number);
+        fd_ = ::open((folder_ + "/" + name).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd_ >= 0) {
+            last_number = number;
+            name_ = name;
+            break;
+        }
+        if (errno != EEXIST)
+            return;
+    }
+    if (fd_ < 0)
+        return;
+    update_header();
+    append_log_line(folder_, "open " + name_ + " " + std::to_string(format_.rate) + " " +
+                                 std::to_string(format_.channels) + " " + std::to_string(format_.bits));
+}
+
+DumpSession::~DumpSession() {
+    if (fd_ < 0)
+        return;
+    update_header();
+    ::close(fd_);
+    std::lock_guard<std::mutex> lock(g_dump_lock);
+    append_log_line(folder_, "close " + name_ + " " + std::to_string(data_bytes_ / static_cast<uint64_t>(format_.frame_size())));
+}
+
+void DumpSession::write(const uint8_t* data, size_t bytes) {
+    if (fd_ < 0 || bytes == 0)
+        return;
+    if (::lseek(fd_, 0, SEEK_END) < 0 || !write_all(fd_, data, bytes))
+        return;
+    data_bytes_ += bytes;
+    update_header();
+}
+
+// Kept current after every write, so the file is readable while the session lasts.
+void DumpSession::update_header() {
+    uint8_t h[44];
+    const uint32_t size = static_cast<uint32_t>(std::min<uint64_t>(data_bytes_, 0xFFFFFFFFu - 36));
+    std::memcpy(h, "RIFF", 4);
+    put_le32(h + 4, 36 + size);
+    std::memcpy(h + 8, "WAVEfmt ", 8);
+    put_le32(h + 16, 16);
+    put_le16(h + 20, WAVE_FORMAT_PCM);
+    put_le16(h + 22, static_cast<uint16_t>(format_.channels));
+    put_le32(h + 24, static_cast<uint32_t>(format_.rate));
+    put_le32(h + 28, static_cast<uint32_t>(format_.rate * format_.frame_size()));
+    put_le16(h + 32, static_cast<uint16_t>(format_.frame_size()));
+    put_le16(h + 34, static_cast<uint16_t>(format_.bits));
+    std::memcpy(h + 36, "data", 4);
+    put_le32(h + 40, size);
+    ::pwrite(fd_, h, sizeof h, 0);
+}
+
+void apply_gain(uint8_t* data, size_t frames, const Format& format, uint32_t gain_left, uint32_t gain_right) {
+    if (gain_left >= 0xFFFF && gain_right >= 0xFFFF)
+        return;
+    for (size_t i = 0; i < frames; ++i)
+        for (int ch = 0; ch < format.channels; ++ch) {
+            // A mono device follows the left volume.
+            const int64_t gain = ch == 0 ? gain_left : gain_right;
+            if (format.bits == 16) {
+                const int64_t s = static_cast<int16_t>(le16(data));
+                put_le16(data, static_cast<uint16_t>(static_cast<int16_t>(s * gain / 0xFFFF)));
+                data += 2;
+            } else {
+                const int64_t s = *data - 128;
+                *data = static_cast<uint8_t>(s * gain / 0xFFFF + 128);
+                data += 1;
+            }
+        }
+}
+
+} // namespace plat::audio_backend
