@@ -71,24 +71,28 @@ void SpeechDictionary::load(const std::wstring& path) {
 
 void SpeechDictionary::expand_word(const std::wstring& word, AudioPlayerQueue& player) {
     std::set<std::wstring> open_words;
-    int files = 0;
-    expand(word, player, open_words, files);
+    int words = 0;
+    expand(word, player, open_words, words);
 }
 
+// Every word visited counts, recorded or not: a wide fan of compositions over a few levels would
+// otherwise take for ever even when it names no recording.
 void SpeechDictionary::expand(const std::wstring& word, AudioPlayerQueue& player, std::set<std::wstring>& open_words,
-                              int& files) {
+                              int& words) {
+    if (words >= max_words)
+        return;
+    ++words;
     auto it = words_.find(word);
     if (it == words_.end() || open_words.count(word) || open_words.size() >= max_depth)
         return;
     const Entry& entry = it->second;
     if (!entry.value.empty()) {
-        if (files++ < max_files)
-            player.play(liba::expand_path_macros(folder_ + entry.value + L".mp3"));
+        player.play(liba::expand_path_macros(folder_ + entry.value + L".mp3"));
         return;
     }
     open_words.insert(word);
     for (const std::wstring& part : split_at_blanks(entry.composition))
-        expand(part, player, open_words, files);
+        expand(part, player, open_words, words);
     open_words.erase(word);
 }
 

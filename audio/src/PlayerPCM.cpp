@@ -225,13 +225,15 @@ private:
         }
     }
 
-    // Answers false when the data ran short (end, or a change of format).
+    // Answers false when the data ran short (end, or a change of format), also when that happens
+    // exactly at the end of a buffer: the next buffer must not take a block of another format.
     bool fill_buffers() {
         for (auto& header : headers_) {
             if (header.user)
                 continue;
             header.buffer_length = 0;
             size_t room = buffer_size_;
+            bool ran_short = false;
             for (;;) {
                 const size_t n = std::min(static_cast<size_t>(current_.length()), room);
                 if (n > 0) {
@@ -242,7 +244,8 @@ private:
                 }
                 if (current_.empty()) {
                     pull_current();
-                    if (current_.empty() || !same_as_device(current_))
+                    ran_short = current_.empty() || !same_as_device(current_);
+                    if (ran_short)
                         break;
                 }
                 if (room == 0)
@@ -251,7 +254,7 @@ private:
             header.user = 1;
             plat::wave_out_prepare_header(device_, &header, sizeof header);
             plat::wave_out_write(device_, &header, sizeof header);
-            if (room > 0)
+            if (ran_short)
                 return false;
         }
         return true;

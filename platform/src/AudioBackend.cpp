@@ -65,6 +65,10 @@ public:
             frames -= static_cast<size_t>(n);
             data += n * frame_size;
         }
+        // ALSA starts on its own only once its buffer is full: a sound shorter than that would never
+        // be heard, and its buffers never come back.
+        if (snd_pcm_state(pcm_) == SND_PCM_STATE_PREPARED)
+            snd_pcm_start(pcm_);
     }
     int64_t delay_frames() override {
         snd_pcm_sframes_t delay = 0;
@@ -235,8 +239,9 @@ bool load_wav_as(const std::string& path, const Format& format, std::vector<uint
             break;
         at = body + static_cast<size_t>(size) + (size & 1);
     }
+    // A rate outside what the devices take would stretch a small file into gigabytes.
     if (!data || (source.channels != 1 && source.channels != 2) || (source.bits != 8 && source.bits != 16) ||
-        source.rate <= 0 || format.rate <= 0)
+        source.rate < 1000 || source.rate > 192000 || format.rate <= 0)
         return false;
 
     auto sample_at = [&](uint64_t frame, int channel) -> int {

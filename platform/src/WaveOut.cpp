@@ -134,7 +134,10 @@ private:
     }
 
     void complete_heard() {
-        const uint64_t heard_bytes = frames_heard() * static_cast<uint64_t>(format_.frame_size());
+        const uint64_t heard = frames_heard();
+        // A buffer that ends in part of a frame is done once every whole frame before it was heard;
+        // its last bytes wait for the rest of their frame, which may never come.
+        const uint64_t heard_bytes = heard == frames_sent() ? bytes_sent_ : heard * static_cast<uint64_t>(format_.frame_size());
         while (!sent_.empty() && sent_.front().end_byte <= heard_bytes) {
             complete(sent_.front().header);
             sent_.pop_front();

@@ -135,6 +135,21 @@ TEST_F(SpeechScriptTest, CompositionsExpandInOrderAndLoopsEnd) {
     EXPECT_EQ(spoken("out(unknown oclock)", 7, 0), (Words{"oclock"}));
 }
 
+TEST_F(SpeechScriptTest, AWideFanOfCompositionsEndsAndTheNextWordIsStillSpoken) {
+    // Ten levels of thirty words each: 30^10 paths, whether or not they end in a recording.
+    std::string dictionary = "<Dictionary><oclock value=\"oclock\"/>";
+    for (int level = 0; level < 10; ++level) {
+        dictionary += "<f" + std::to_string(level) + " composition=\"";
+        for (int i = 0; i < 30; ++i)
+            dictionary += "f" + std::to_string(level + 1) + (level == 9 ? "x " : " ");
+        dictionary += "\"/>";
+    }
+    write("speech/fan.xml", dictionary + "</Dictionary>");
+    // f9 names only unknown words: nothing is spoken for f0, and oclock follows.
+    const Words words = spoken("out(f0 oclock)", 7, 0, "fan.xml\n");
+    EXPECT_EQ(words, Words{"oclock"});
+}
+
 TEST_F(SpeechScriptTest, TheDictionaryLineMayEndInCarriageReturn) {
     EXPECT_EQ(spoken("out(oclock)", 7, 0, "dict.xml\r\n"), (Words{"oclock"}));
     EXPECT_EQ(spoken("out(oclock)", 7, 0, "  dict.xml \r\n"), (Words{"oclock"}));
@@ -196,6 +211,7 @@ double strongest(const std::vector<int16_t>& samples, int rate, const std::vecto
 TEST_F(SpeechScriptTest, ToneDictionaryIsSpokenInScriptOrder) {
     setenv("CHIMELY_AUDIO", "null", 1);
     const std::string dump = root() + "/dump";
+    std::filesystem::remove_all(dump);
     std::filesystem::create_directories(dump);
     setenv("CHIMELY_AUDIO_DUMP", dump.c_str(), 1);
     audio::set_master_volume(1.0);

@@ -93,6 +93,20 @@ TEST_F(PlayerTest, ARateChangeMidStreamPlaysTwoSessionsInOrderWithoutFinishingBe
     EXPECT_EQ(session_samples("0002.wav"), high);
 }
 
+TEST_F(PlayerTest, ARateChangeExactlyAtTheEndOfABufferStillOpensASecondSession) {
+    // 4410 frames fill one 200 ms buffer at 22050 Hz to the last byte.
+    const auto low = ramp(4410, 0), high = ramp(4410, 5000);
+    source.add(pcm_block(low, 1, 22050));
+    source.add(pcm_block(high, 1, 44100));
+    link();
+    ASSERT_TRUE(player.play());
+    ASSERT_TRUE(wait_until([&] { return log().find("close 0002.wav") != std::string::npos; }));
+    ASSERT_TRUE(wait_until([&] { return player.is_finished(); }));
+    EXPECT_EQ(session_rate("0002.wav"), 44100u);
+    EXPECT_EQ(session_samples("0001.wav"), low);
+    EXPECT_EQ(session_samples("0002.wav"), high);
+}
+
 TEST_F(PlayerTest, MasterVolumeScalesThePlayedSamplesAndIsClamped) {
     audio::set_master_volume(0.5);
     EXPECT_NEAR(audio::get_master_volume(), 0.5, 1e-4);

@@ -165,6 +165,17 @@ TEST_F(WaveOutTest, BuffersComeBackInOrderOnceTheyWerePlayed) {
     EXPECT_EQ(read_file(dump + "/log.txt"), "open 0001.wav 8000 1 16\nclose 0001.wav 1200\n");
 }
 
+TEST_F(WaveOutTest, ABufferEndingInPartOfAFrameStillComesBack) {
+    const plat::HWAVEOUT h = open(8000);
+    Buffer a(80);
+    a.header.buffer_length = 81;  // 40 frames and a half
+    write(h, a);
+    plat::MSG msg;
+    ASSERT_TRUE(next_message(msg, 1000));
+    EXPECT_EQ(msg.message, plat::MM_WOM_DONE);
+    EXPECT_EQ(plat::wave_out_close(h), plat::MMSYSERR_NOERROR);
+}
+
 TEST_F(WaveOutTest, ResetHandsEveryBufferBackAtOnce) {
     const plat::HWAVEOUT h = open(8000);
     Buffer a(8000), b(8000);  // one second each
@@ -286,6 +297,30 @@ TEST(WaveInTest, TheInputFileFillsTheBuffersInOrderAndStopReturnsThePartlyFilled
     EXPECT_EQ(std::vector<int16_t>(got.begin(), got.begin() + static_cast<long>(input.size())), input);
     for (size_t i = input.size(); i < got.size(); ++i)
         ASSERT_EQ(got[i], 0);
+}
+
+TEST(WaveInTest, AnInputFileOfAnImpossibleRateIsSilence) {
+    drain_messages();
+    testing_support::TempRoot root;
+    write_wav(root.file("slow.wav"), {12000, 12000, 12000}, 1);  // 1 Hz: three seconds of three samples
+    setenv("CHIMELY_AUDIO_IN", root.file("slow.wav").c_str(), 1);
+    plat::HWAVEIN h = 0;
+    const plat::WAVEFORMATEX f = mono16(8000);
+    ASSERT_EQ(plat::wave_in_open(&h, plat::WAVE_MAPPER, &f, static_cast<std::uintptr_t>(plat::current_thread_id()), 0,
+                                 plat::CALLBACK_THREAD),
+              plat::MMSYSERR_NOERROR);
+    unsetenv("CHIMELY_AUDIO_IN");
+    Buffer a(400, 1);
+    plat::wave_in_prepare_header(h, &a.header, sizeof a.header);
+    plat::wave_in_add_buffer(h, &a.header, sizeof a.header);
+    plat::wave_in_start(h);
+    plat::MSG msg;
+    while (next_message(msg) && msg.message != plat::MM_WIM_DATA) {
+    }
+    ASSERT_EQ(msg.message, plat::MM_WIM_DATA);
+    EXPECT_EQ(a.samples, std::vector<int16_t>(400, 0));
+    EXPECT_EQ(plat::wave_in_close(h), plat::MMSYSERR_NOERROR);
+    drain_messages();
 }
 
 TEST(WaveInTest, ResetReturnsEveryBufferAndCloseFailsWhileBuffersAreQueued) {

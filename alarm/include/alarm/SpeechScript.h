@@ -23,10 +23,10 @@ public:
 
 private:
     // Compositions may lead back to themselves, or fan out without end: a word already being
-    // expanded is refused, and depth and output are bounded.
+    // expanded is refused, and depth and the words visited for one spoken word are bounded.
     static constexpr size_t max_depth = 16;
-    static constexpr int max_files = 256;
-    void expand(const std::wstring& word, AudioPlayerQueue& player, std::set<std::wstring>& open_words, int& files);
+    static constexpr int max_words = 1024;
+    void expand(const std::wstring& word, AudioPlayerQueue& player, std::set<std::wstring>& open_words, int& words);
 
     std::wstring folder_;
     std::map<std::wstring, Entry> words_;
