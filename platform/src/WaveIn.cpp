@@ -1,5 +1,6 @@
 #include "AudioBackend.h"
 #include "WaveCallback.h"
+#include "WaveDeviceTable.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -199,17 +200,9 @@ private:
     std::thread worker_;
 };
 
-std::mutex g_table_lock;
-std::map<HWAVEIN, std::shared_ptr<WaveInDevice>> g_table;
-HWAVEIN g_next_handle = 1;
+audio_backend::WaveDeviceTable<HWAVEIN, WaveInDevice> g_devices;
 
-std::shared_ptr<WaveInDevice> find(HWAVEIN handle) {
-    std::lock_guard<std::mutex> lock(g_table_lock);
-    auto it = g_table.find(handle);
-    return it == g_table.end() ? nullptr : it->second;
-}
-
-bool header_ok(const WAVEHDR* header, uint32_t size) { return header && size >= sizeof(WAVEHDR); }
+std::shared_ptr<WaveInDevice> find(HWAVEIN handle) { return g_devices.find(handle); }
 
 } // namespace
 
@@ -217,54 +210,21 @@ uint32_t wave_in_get_num_devs() { return 1; }
 
 MMRESULT wave_in_open(HWAVEIN* handle, uint32_t device_id, const WAVEFORMATEX* format, std::uintptr_t callback,
                       std::uintptr_t, uint32_t flags) {
-    if (device_id != WAVE_MAPPER && device_id >= wave_in_get_num_devs())
-        return MMSYSERR_BADDEVICEID;
-    audio_backend::Format pcm;
-    if (!audio_backend::read_format(format, pcm))
-        return WAVERR_BADFORMAT;
-    if (flags & WAVE_FORMAT_QUERY)
-        return MMSYSERR_NOERROR;
-    audio_backend::WaveCallback target;
-    if (!handle || !audio_backend::read_callback(callback, flags, target))
-        return MMSYSERR_INVALPARAM;
-    std::shared_ptr<WaveInDevice> device;
-    {
-        std::lock_guard<std::mutex> lock(g_table_lock);
-        *handle = g_next_handle++;
-        device = std::make_shared<WaveInDevice>(*handle, pcm, target);
-        g_table[*handle] = device;
-    }
-    device->post_open();
-    return MMSYSERR_NOERROR;
+    return g_devices.open(handle, device_id, wave_in_get_num_devs(), format, callback, flags);
 }
 
 MMRESULT wave_in_prepare_header(HWAVEIN handle, WAVEHDR* header, uint32_t size) {
-    if (!find(handle))
-        return MMSYSERR_INVALHANDLE;
-    if (!header_ok(header, size))
-        return MMSYSERR_INVALPARAM;
-    header->flags |= WHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return g_devices.prepare_header(handle, header, size);
 }
 
 MMRESULT wave_in_unprepare_header(HWAVEIN handle, WAVEHDR* header, uint32_t size) {
-    auto device = find(handle);
-    if (!device)
-        return MMSYSERR_INVALHANDLE;
-    if (!header_ok(header, size))
-        return MMSYSERR_INVALPARAM;
-    if (device->in_queue(header))
-        return WAVERR_STILLPLAYING;
-    header->flags &= ~WHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return g_devices.unprepare_header(handle, header, size);
 }
 
 MMRESULT wave_in_add_buffer(HWAVEIN handle, WAVEHDR* header, uint32_t size) {
-    auto device = find(handle);
-    if (!device)
-        return MMSYSERR_INVALHANDLE;
-    if (!header_ok(header, size))
-        return MMSYSERR_INVALPARAM;
+    std::shared_ptr<WaveInDevice> device;
+    if (MMRESULT rc = g_devices.find_with_header(handle, header, size, device); rc != MMSYSERR_NOERROR)
+        return rc;
     return device->add_buffer(header);
 }
 
@@ -292,20 +252,6 @@ MMRESULT wave_in_reset(HWAVEIN handle) {
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT wave_in_close(HWAVEIN handle) {
-    std::shared_ptr<WaveInDevice> device;
-    {
-        std::lock_guard<std::mutex> lock(g_table_lock);
-        auto it = g_table.find(handle);
-        if (it == g_table.end())
-            return MMSYSERR_INVALHANDLE;
-        if (it->second->busy())
-            return WAVERR_STILLPLAYING;
-        device = it->second;
-        g_table.erase(it);
-    }
-    device->close();
-    return MMSYSERR_NOERROR;
-}
+MMRESULT wave_in_close(HWAVEIN handle) { return g_devices.close(handle); }
 
 } // namespace plat
