@@ -120,7 +120,8 @@ public:
     size_t read(uint8_t* data, size_t frames) override {
         const size_t wanted = frames * frame_size_;
         const size_t from_file = std::min(wanted, samples_.size() - position_);
-        std::memcpy(data, samples_.data() + position_, from_file);
+        if (from_file > 0)  // an empty file has no data pointer to copy from
+            std::memcpy(data, samples_.data() + position_, from_file);
         std::memset(data + from_file, silence_, wanted - from_file);
         position_ += from_file;
         return frames;

@@ -3,6 +3,7 @@
 #include "plat/Clock.h"
 
 #include <chrono>
+#include <csignal>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -43,6 +44,22 @@ std::string started_lines(int expected_lines) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return text;
+}
+
+// Waits up to ten seconds for the process to hold a flock() lock (the service's own).
+bool holds_a_file_lock(pid_t pid) {
+    for (int i = 0; i < 1000; ++i) {
+        std::ifstream locks("/proc/locks");
+        for (std::string line; std::getline(locks, line);) {
+            std::istringstream fields(line);
+            std::string number, kind, advisory, access;
+            pid_t owner = 0;
+            if (fields >> number >> kind >> advisory >> access >> owner && kind == "FLOCK" && owner == pid)
+                return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
 }
 
 class WakeUpTest : public testing::Test {
@@ -122,9 +139,13 @@ TEST_F(WakeUpTest, OnlyOneServicePerRootAndItEndsWhenNothingIsLeft) {
     ASSERT_GE(first, 0);
     if (first == 0)
         _exit(plat::run_wake_up_service());
-    // Give the first service time to take its lock. A second one leaves at
-    // once (serving, it would wait for 2030) and leaves the registration.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // Once the first service holds its lock, a second one leaves at once
+    // (serving, it would wait for 2030) and leaves the registration.
+    if (!holds_a_file_lock(first)) {
+        kill(first, SIGKILL);
+        waitpid(first, nullptr, 0);
+        FAIL() << "the first service took no lock";
+    }
     EXPECT_EQ(plat::run_wake_up_service(), 0);
     EXPECT_EQ(registered(program), "2030-01-01 08:00:00");
 

@@ -78,7 +78,7 @@ inline std::vector<int16_t> wav_samples(const std::string& bytes) {
     std::vector<int16_t> out;
     if (bytes.size() < 44) return out;
     out.resize((bytes.size() - 44) / 2);
-    std::memcpy(out.data(), bytes.data() + 44, out.size() * 2);
+    if (!out.empty()) std::memcpy(out.data(), bytes.data() + 44, out.size() * 2);
     return out;
 }
 

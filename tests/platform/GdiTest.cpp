@@ -85,8 +85,8 @@ namespace {
 } // namespace
 
 TEST(GdiDeathTest, ASurfaceWithoutMemoryIsRefused) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer's allocator needs more address space than the limit leaves";
 #else
     EXPECT_EXIT(create_without_memory(), testing::ExitedWithCode(0), "");
 #endif
