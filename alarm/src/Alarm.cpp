@@ -41,7 +41,7 @@ void read_flag(const XmlNode& element, const wchar_t* name, bool& flag) {
 } // namespace
 
 Alarm::Alarm(const Alarm& other)
-    : rule_(other.rule_ ? other.rule_->clone() : nullptr), hour_(other.hour_), minute_(other.minute_),
+    : rule_(other.rule_ ? other.rule_->clone() : nullptr), unknown_rule_(other.unknown_rule_), hour_(other.hour_), minute_(other.minute_),
       note_(other.note_), subject_(other.subject_), exceptions_(other.exceptions_), events_(other.events_) {}
 
 Alarm& Alarm::operator=(const Alarm& other) {
@@ -52,7 +52,10 @@ Alarm& Alarm::operator=(const Alarm& other) {
     return *this;
 }
 
-void Alarm::set_periodicity(int type, const liba::TimeStamp& date) { rule_ = make_periodicity(type, date); }
+void Alarm::set_periodicity(int type, const liba::TimeStamp& date) {
+    rule_ = make_periodicity(type, date);
+    unknown_rule_.clear();
+}
 
 void Alarm::set_time(int hour, int minute) {
     hour_ = std::clamp(hour, 0, 23);
@@ -107,6 +110,9 @@ void Alarm::save(const XmlNode& parent) const {
     XmlNode type = xml_add_child(alarm, el_type);
     if (rule_)
         rule_->save(type);
+    else
+        for (const auto& [name, value] : unknown_rule_)
+            xml_set_attribute(type, name, value);
     XmlNode properties = xml_add_child(alarm, el_properties);
     xml_set_attribute(properties, attr_time, std::to_wstring(hour_) + L" " + std::to_wstring(minute_));
     xml_set_attribute(properties, attr_subject, subject_);
@@ -142,8 +148,11 @@ bool Alarm::load(const XmlNode& element) {
     if (xml_get_attribute(type, attr_type, type_name))
         if (auto rule = make_periodicity(type_name))
             rule_ = std::move(rule);
+    unknown_rule_.clear();
     if (rule_)
         rule_->load(type);
+    else
+        unknown_rule_ = xml_attributes(type);
 
     if (XmlNode events = xml_find_child(element, el_events)) {
         read_flag(events, attr_attention, events_.attention);

@@ -183,4 +183,11 @@ bool xml_get_attribute(const XmlNode& node, std::wstring_view name, std::wstring
     return true;
 }
 
+std::vector<std::pair<std::wstring, std::wstring>> xml_attributes(const XmlNode& node) {
+    std::vector<std::pair<std::wstring, std::wstring>> result;
+    for (const pugi::xml_attribute& attribute : node_of(node).attributes())
+        result.emplace_back(plat::from_utf8(attribute.name()), plat::from_utf8(attribute.value()));
+    return result;
+}
+
 } // namespace liba

@@ -154,6 +154,22 @@ TEST(Alarm, UnknownTypeLeavesNoRuleAndBadFlagsKeepTheirValue) {
         <Properties time="9 15"/><Events attention="True" time="yes" pause="1"/></Alarm>)")));
     EXPECT_EQ(alarm.get_periodicity(), nullptr);
     EXPECT_EQ(alarm.get_events(), (AlarmEvents{true, false, true}));
+
+    // The unknown rule is written back as it was, so saving never loses the user's alarm.
+    Alarm copy = round_trip(Alarm(alarm));
+    EXPECT_EQ(copy.get_periodicity(), nullptr);
+    liba::XmlNode root = liba::xml_add_child(liba::xml_create_document(), L"Alarms");
+    copy.save(root);
+    liba::XmlNode type = liba::xml_find_child(liba::xml_find_child(root, L"Alarm"), L"AlarmType");
+    EXPECT_EQ(liba::xml_attributes(type),
+              (std::vector<std::pair<std::wstring, std::wstring>>{{L"type", L"weekly"}, {L"additional", L"3"}}));
+
+    copy.set_periodicity(periodicity_everyday, at("2026-03-07 00:00:00"));
+    liba::XmlNode again = liba::xml_add_child(liba::xml_create_document(), L"Alarms");
+    copy.save(again);
+    std::wstring saved_type;
+    liba::xml_get_attribute(liba::xml_find_child(liba::xml_find_child(again, L"Alarm"), L"AlarmType"), L"type", saved_type);
+    EXPECT_NE(saved_type, L"weekly");
 }
 
 TEST(Alarm, PrettyPrintedFileKeepsItsExceptionsOverRepeatedSaves) {

@@ -65,6 +65,9 @@ public:
 
 private:
     std::unique_ptr<AlarmPeriodicityInterface> rule_;
+    // The attributes of a rule this program does not know, written back unchanged on save so that
+    // a hand-edited or newer file loses nothing; the alarm never occurs meanwhile.
+    std::vector<std::pair<std::wstring, std::wstring>> unknown_rule_;
     int hour_ = 0;
     int minute_ = 0;
     std::wstring note_;

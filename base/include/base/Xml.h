@@ -1,6 +1,8 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <vector>
+#include <utility>
 #include <string_view>
 
 namespace pugi {
@@ -52,5 +54,7 @@ XmlNode xml_add_child(const XmlNode& parent, std::wstring_view name);
 void xml_set_attribute(const XmlNode& element, std::wstring_view name, std::wstring_view value);
 // True and value assigned when the attribute exists; otherwise false and value untouched.
 bool xml_get_attribute(const XmlNode& node, std::wstring_view name, std::wstring& value);
+// Every attribute of the node, in document order (none for null or a non-element).
+std::vector<std::pair<std::wstring, std::wstring>> xml_attributes(const XmlNode& node);
 
 } // namespace liba
