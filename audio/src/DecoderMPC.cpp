@@ -106,7 +106,7 @@ int DecoderMPC::bit_rate() {
     return is_valid() ? static_cast<int>(std::clamp(stream_->info.average_bitrate, 0.0, double(INT_MAX))) : 0;
 }
 
-int64_t DecoderMPC::position_of_time(double seconds) { return static_cast<int64_t>(seconds * sample_rate()); }
+int64_t DecoderMPC::position_of_time(double seconds) { return position_from(seconds * sample_rate()); }
 
 double DecoderMPC::time_of_position(int64_t position) {
     int rate = sample_rate();

@@ -91,7 +91,7 @@ int DecoderVorbis::bit_rate() {
 }
 
 int64_t DecoderVorbis::position_of_time(double seconds) {
-    return static_cast<int64_t>(seconds * sample_rate());
+    return position_from(seconds * sample_rate());
 }
 
 double DecoderVorbis::time_of_position(int64_t position) {

@@ -136,9 +136,7 @@ MpegFrameInfo FileReaderMP3::reference_frame() {
 
 int64_t FileReaderMP3::position_of_time(double seconds) {
     liba::MutexLock lock(mutex_);
-    // Clamped first: a wild time must not overflow the conversion.
-    const double bytes = reference_.kbps * seconds * 125;
-    return std::isnan(bytes) ? 0 : static_cast<int64_t>(std::clamp(bytes, -9e18, 9e18));
+    return position_from(reference_.kbps * seconds * 125);
 }
 
 double FileReaderMP3::time_of_position(int64_t bytes) {

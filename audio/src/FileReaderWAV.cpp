@@ -70,7 +70,9 @@ void FileReaderWAVPCM::get_data(PCMData& out, int frames) {
 
 int64_t FileReaderWAVPCM::position_of_time(double seconds) {
     liba::MutexLock lock(mutex_);
-    return static_cast<int64_t>(info_.sample_rate * seconds) * info_.block_align;
+    // Whole frames only, computed in bytes so that no time overflows the product.
+    const int64_t bytes = position_from(double(info_.sample_rate) * seconds * info_.block_align);
+    return info_.block_align ? bytes - bytes % info_.block_align : 0;
 }
 
 double FileReaderWAVPCM::time_of_position(int64_t position) {
@@ -125,7 +127,7 @@ int FileReaderWAVBlocks::bits_per_sample() {
 int64_t FileReaderWAVBlocks::position_of_time(double seconds) {
     liba::MutexLock lock(mutex_);
     int spb = samples_per_block();
-    return spb > 0 ? static_cast<int64_t>(info().sample_rate * seconds / spb) : 0;
+    return spb > 0 ? position_from(info().sample_rate * seconds / spb) : 0;
 }
 
 double FileReaderWAVBlocks::time_of_position(int64_t block) {

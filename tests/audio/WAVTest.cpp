@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 
 using namespace audio;
 using namespace audio_test;
@@ -152,6 +153,11 @@ TEST(WAVReader, ReadsSamplesPositionsAndTimes) {
     EXPECT_EQ(reader.length(), 16000);
     EXPECT_DOUBLE_EQ(reader.length_time(), 1.0);
     EXPECT_EQ(reader.position_of_time(0.5), 8000);
+    // Wild times are clamped, never overflowed: whole frames, NaN as the start.
+    EXPECT_GT(reader.position_of_time(1e30), 0);
+    EXPECT_EQ(reader.position_of_time(1e30) % 2, 0);
+    EXPECT_LT(reader.position_of_time(-1e30), 0);
+    EXPECT_EQ(reader.position_of_time(std::nan("")), 0);
     PCMData block;
     reader.get_data(block, 3);
     ASSERT_EQ(block.length(), 6);

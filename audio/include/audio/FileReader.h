@@ -1,7 +1,15 @@
 #pragma once
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace audio {
+
+// A position computed from a time: truncated, with NaN as 0 and wild values clamped, so that no
+// caller's time can overflow the conversion to an integer.
+inline int64_t position_from(double value) {
+    return std::isnan(value) ? 0 : static_cast<int64_t>(std::clamp(value, -9e18, 9e18));
+}
 
 // The reading side of every file stage. Positions are in the reader's own unit: bytes for PCM WAV,
 // blocks for ADPCM and GSM WAV, sample frames for Vorbis and Musepack.
