@@ -1,5 +1,6 @@
 // PNG decoding speed of the skin framework's own decoder, in MB of decoded
 // pixels (RGBA bytes) per second, for a 1024 x 1024 RGBA picture.
+#include "PngBuilder.h"
 #include "skinner/PngDecoder.h"
 
 #include <algorithm>
@@ -10,40 +11,8 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using pngtest::Bytes;
 constexpr uint32_t side = 1024;
-
-class BitWriter {
-public:
-    Bytes bytes{0x78, 0x01};
-    void bits(uint32_t value, int count) {
-        for (int i = 0; i < count; ++i)
-            bit((value >> i) & 1);
-    }
-    void code(uint32_t code, int length) {
-        for (int i = length - 1; i >= 0; --i)
-            bit((code >> i) & 1);
-    }
-    void symbol(int s) {
-        if (s < 144)
-            code(0x30 + s, 8);
-        else if (s < 256)
-            code(0x190 + s - 144, 9);
-        else if (s < 280)
-            code(s - 256, 7);
-        else
-            code(0xC0 + s - 280, 8);
-    }
-
-private:
-    void bit(uint32_t b) {
-        if (used_ == 0)
-            bytes.push_back(0);
-        bytes.back() |= uint8_t(b << used_);
-        used_ = (used_ + 1) % 8;
-    }
-    int used_ = 0;
-};
 
 constexpr uint16_t length_base[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
                                       31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
@@ -57,7 +26,7 @@ constexpr uint8_t distance_extra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4, 
 
 // One fixed-code block, greedy matches against the previous pixel and the row above.
 Bytes deflate_fixed(const Bytes& data, size_t row) {
-    BitWriter w;
+    pngtest::BitWriter w;
     w.bits(1, 1);
     w.bits(1, 2);
     for (size_t i = 0; i < data.size();) {
@@ -74,13 +43,13 @@ Bytes deflate_fixed(const Bytes& data, size_t row) {
             }
         }
         if (best_length < 3) {
-            w.symbol(data[i++]);
+            w.fixed_symbol(data[i++]);
             continue;
         }
         int l = 28;
         while (length_base[l] > best_length)
             --l;
-        w.symbol(257 + l);
+        w.fixed_symbol(257 + l);
         w.bits(uint32_t(best_length - length_base[l]), length_extra[l]);
         int d = 29;
         while (distance_base[d] > best_distance)
@@ -89,32 +58,8 @@ Bytes deflate_fixed(const Bytes& data, size_t row) {
         w.bits(uint32_t(best_distance - distance_base[d]), distance_extra[d]);
         i += best_length;
     }
-    w.symbol(256);
-    return w.bytes;
-}
-
-Bytes deflate_stored(const Bytes& data) {
-    Bytes out{0x78, 0x01};
-    for (size_t pos = 0; pos < data.size();) {
-        size_t n = std::min<size_t>(65535, data.size() - pos);
-        out.push_back(pos + n == data.size() ? 1 : 0);
-        out.insert(out.end(), {uint8_t(n), uint8_t(n >> 8), uint8_t(~n), uint8_t(~n >> 8)});
-        out.insert(out.end(), data.begin() + long(pos), data.begin() + long(pos + n));
-        pos += n;
-    }
-    return out;
-}
-
-void put32(Bytes& out, uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(uint8_t(v >> shift));
-}
-
-void chunk(Bytes& png, const char* type, const Bytes& data) {
-    put32(png, uint32_t(data.size()));
-    png.insert(png.end(), type, type + 4);
-    png.insert(png.end(), data.begin(), data.end());
-    put32(png, 0);
+    w.fixed_symbol(256);
+    return w.zlib();
 }
 
 // Gradients with a sprinkle of noise, filtered with Up on every row.
@@ -137,18 +82,6 @@ Bytes scan_lines() {
         above = row;
     }
     return raw;
-}
-
-Bytes png(const Bytes& zlib) {
-    Bytes out{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    Bytes header;
-    put32(header, side);
-    put32(header, side);
-    header.insert(header.end(), {8, 6, 0, 0, 0});
-    chunk(out, "IHDR", header);
-    chunk(out, "IDAT", zlib);
-    chunk(out, "IEND", {});
-    return out;
 }
 
 void measure(const char* name, const Bytes& file) {
@@ -174,7 +107,7 @@ void measure(const char* name, const Bytes& file) {
 int main() {
     Bytes raw = scan_lines();
     std::printf("PNG decoding, %ux%u RGBA (best of 8)\n", side, side);
-    measure("stored blocks", png(deflate_stored(raw)));
-    measure("fixed codes, matches", png(deflate_fixed(raw, side * 4 + 1)));
+    measure("stored blocks", pngtest::png(pngtest::ihdr(side, side, 8, 6), pngtest::stored_zlib(raw)));
+    measure("fixed codes, matches", pngtest::png(pngtest::ihdr(side, side, 8, 6), deflate_fixed(raw, side * 4 + 1)));
     return 0;
 }
