@@ -131,6 +131,14 @@ bool folder_of(RegKey key, std::string& folder, uint32_t& access) {
     return true;
 }
 
+// Folder of a key handle opened with the given right (caller holds store().mutex).
+uint32_t folder_with_right(RegKey key, uint32_t right, std::string& folder) {
+    uint32_t access = 0;
+    if (!folder_of(key, folder, access))
+        return ERROR_INVALID_HANDLE;
+    return (access & right) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
 bool is_folder(const std::string& path) {
     struct stat st{};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -307,11 +315,8 @@ uint32_t reg_query_value(RegKey key, std::wstring_view name, uint32_t* type, voi
         return ERROR_INVALID_PARAMETER;
     std::lock_guard lock(store().mutex);
     std::string folder;
-    uint32_t access = 0;
-    if (!folder_of(key, folder, access))
-        return ERROR_INVALID_HANDLE;
-    if (!(access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
+    if (uint32_t rc = folder_with_right(key, KEY_QUERY_VALUE, folder); rc != ERROR_SUCCESS)
+        return rc;
     const CachedValue* value = load_value(value_path(folder, name));
     if (!value)
         return ERROR_FILE_NOT_FOUND;
@@ -335,11 +340,8 @@ uint32_t reg_set_value(RegKey key, std::wstring_view name, uint32_t type, const 
         return ERROR_INVALID_PARAMETER;
     std::lock_guard lock(store().mutex);
     std::string folder;
-    uint32_t access = 0;
-    if (!folder_of(key, folder, access))
-        return ERROR_INVALID_HANDLE;
-    if (!(access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
+    if (uint32_t rc = folder_with_right(key, KEY_SET_VALUE, folder); rc != ERROR_SUCCESS)
+        return rc;
     if (!make_folders(folder))
         return set_last_error_from_errno(errno ? errno : EIO);
     std::string path = value_path(folder, name);
@@ -350,11 +352,8 @@ uint32_t reg_set_value(RegKey key, std::wstring_view name, uint32_t type, const 
 uint32_t reg_delete_value(RegKey key, std::wstring_view name) {
     std::lock_guard lock(store().mutex);
     std::string folder;
-    uint32_t access = 0;
-    if (!folder_of(key, folder, access))
-        return ERROR_INVALID_HANDLE;
-    if (!(access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
+    if (uint32_t rc = folder_with_right(key, KEY_SET_VALUE, folder); rc != ERROR_SUCCESS)
+        return rc;
     std::string path = value_path(folder, name);
     store().cache.erase(path);
     if (::unlink(path.c_str()) == 0)
