@@ -1,4 +1,5 @@
 #include "AudioBackend.h"
+#include "PosixIo.h"
 
 #include <alsa/asoundlib.h>
 #include <fcntl.h>
@@ -146,19 +147,6 @@ void put_le16(uint8_t* p, uint16_t v) {
     p[1] = static_cast<uint8_t>(v >> 8);
 }
 
-bool write_all(int fd, const uint8_t* data, size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 std::mutex g_dump_lock;  // numbering and log.txt
 
 void append_log_line(const std::string& folder, const std::string& line) {
@@ -166,7 +154,7 @@ void append_log_line(const std::string& folder, const std::string& line) {
     if (fd < 0)
         return;
     const std::string text = line + "\n";
-    write_all(fd, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    write_all(fd, text.data(), text.size());
     ::close(fd);
 }
 

@@ -1,5 +1,7 @@
 #include "plat/Files.h"
 
+#include "PosixIo.h"
+
 #include "plat/Errors.h"
 #include "plat/Paths.h"
 #include "plat/Text.h"
@@ -382,18 +384,7 @@ bool write_file_atomically(std::wstring_view device_path, std::string_view bytes
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
         return fail_with_errno();
-    size_t written = 0;
-    int error = 0;
-    while (written < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : ENOSPC;
-            break;
-        }
-        written += size_t(n);
-    }
+    int error = write_all(fd, bytes.data(), bytes.size()) ? 0 : errno;
     if (error == 0 && fsync(fd) != 0)
         error = errno;
     if (::close(fd) != 0 && error == 0)

@@ -1,5 +1,7 @@
 #include "plat/Registry.h"
 
+#include "PosixIo.h"
+
 #include "plat/Paths.h"
 #include "plat/Text.h"
 
@@ -236,19 +238,6 @@ const CachedValue* load_value(const std::string& path) {
     CachedValue& slot = store().cache[path];
     slot = std::move(value);
     return &slot;
-}
-
-bool write_all(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
 }
 
 // Writes the value file through a temporary file in the key's folder.
