@@ -43,6 +43,8 @@ constexpr uint32_t WM_QUIT = 0x0012;
 constexpr uint32_t WM_ERASEBKGND = 0x0014;
 constexpr uint32_t WM_SHOWWINDOW = 0x0018;
 constexpr uint32_t WM_SETTINGCHANGE = 0x001A;
+constexpr uint32_t WM_SETCURSOR = 0x0020;
+constexpr uint32_t WM_WINDOWPOSCHANGED = 0x0047;
 constexpr uint32_t WM_COPYDATA = 0x004A;
 constexpr uint32_t WM_NOTIFY = 0x004E;
 constexpr uint32_t WM_NCCREATE = 0x0081;
@@ -54,13 +56,18 @@ constexpr uint32_t WM_SYSKEYDOWN = 0x0104;
 constexpr uint32_t WM_SYSKEYUP = 0x0105;
 constexpr uint32_t WM_IME_COMPOSITION = 0x010F;
 constexpr uint32_t WM_COMMAND = 0x0111;
+constexpr uint32_t WM_SYSCOMMAND = 0x0112;
 constexpr uint32_t WM_TIMER = 0x0113;
 constexpr uint32_t WM_INITMENUPOPUP = 0x0117;
 constexpr uint32_t WM_MOUSEMOVE = 0x0200;
 constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
 constexpr uint32_t WM_LBUTTONUP = 0x0202;
 constexpr uint32_t WM_LBUTTONDBLCLK = 0x0203;
+constexpr uint32_t WM_RBUTTONDOWN = 0x0204;
+constexpr uint32_t WM_RBUTTONUP = 0x0205;
+constexpr uint32_t WM_MOUSEWHEEL = 0x020A;
 constexpr uint32_t WM_CAPTURECHANGED = 0x0215;
+constexpr uint32_t WM_CANCELMODE = 0x001F;
 constexpr uint32_t WM_HOTKEY = 0x0312;
 constexpr uint32_t WM_USER = 0x0400;
 constexpr uint32_t WM_APP = 0x8000;
@@ -94,9 +101,10 @@ LRESULT send_message(HWND window, uint32_t message, WPARAM wparam, LPARAM lparam
 // Waits for the next message of the calling thread that passes the filter
 // (window: null = any, HWND_THREAD_MESSAGES = thread messages only; range
 // first..last, 0..0 = any). Sent messages are handled while waiting. Order:
-// posted messages, then the quit request (only to a filter that admits
-// WM_QUIT and names no window, so a filtered search never swallows it), then
-// due window timers (earliest first). Returns 0 for WM_QUIT, -1 when the
+// posted messages and input in arrival order, then the quit request (only to
+// a filter that admits WM_QUIT and names no window, so a filtered search
+// never swallows it), then WM_PAINT for one window with an update region
+// (parents first), then due window timers (earliest first). Returns 0 for WM_QUIT, -1 when the
 // filter names no window, else 1. May be called from inside a window
 // procedure (nested loops).
 // With a frozen fake clock an idle wait moves the clock to the next timer.
