@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -95,26 +96,40 @@ TEST(Mp3EncParams, ResamplerFilterBankByRatio) {
         ASSERT_NEAR(out[i], 1000, 2);
 }
 
-TEST(Mp3EncQuantizer, PowerLawIsExactAtPowersOfFourAndSaturates) {
-    EXPECT_EQ(xr_pow(0), 0u);
-    EXPECT_EQ(xr_pow(1), 256u);
-    for (int k = 1; k < 16; ++k) {
-        const uint64_t x = uint64_t{1} << (2 * k);
-        // Continuity carries the slopes' rounding along: a few parts per million.
-        const double exact = 256 * std::pow(static_cast<double>(x), 0.75);
-        EXPECT_NEAR(static_cast<double>(xr_pow(x)), exact, exact * 2e-5 + 1) << k;
-    }
-    EXPECT_EQ(xr_pow(uint64_t{1} << 32), uint64_t{1} << 32);
-    EXPECT_EQ(xr_pow(uint64_t{1} << 60), uint64_t{1} << 32);
-    // Monotonic, and within 4.5 % of the curve (the secants lie below it) everywhere.
+// Decoders raise every value to the exact 4/3, so the power law must follow the exact curve.
+TEST(Mp3EncQuantizer, PowerLawIsWithinATenthOfAPercentOverTheWholeRange) {
+    double worst = 0;
     uint64_t previous = 0;
-    for (uint64_t x = 1; x < (uint64_t{1} << 32); x = x * 9 / 8 + 1) {
+    auto check = [&](uint64_t x) {
         const uint64_t y = xr_pow(x);
-        EXPECT_GE(y, previous);
+        const double exact = std::ldexp(std::pow(static_cast<double>(x), 0.75), kPowerBits);
+        worst = std::max(worst, std::fabs(static_cast<double>(y) - exact) / exact);
+        return y;
+    };
+    EXPECT_EQ(xr_pow(0), 0u);
+    // Every input up to 2^20, then a sweep in steps of 1/10000 to the top, monotonic throughout.
+    for (uint64_t x = 1; x <= (uint64_t{1} << 20); ++x) {
+        const uint64_t y = check(x);
+        ASSERT_GE(y, previous) << x;
         previous = y;
-        const double exact = 256 * std::pow(static_cast<double>(x), 0.75);
-        EXPECT_NEAR(static_cast<double>(y), exact, exact * 0.045 + 1) << x;
     }
+    for (uint64_t x = uint64_t{1} << 20; x < UINT64_MAX / 2; x += x / 10000) {
+        const uint64_t y = check(x);
+        ASSERT_GE(y, previous) << x;
+        previous = y;
+    }
+    for (int e = 1; e < 64; ++e) {
+        const uint64_t p = uint64_t{1} << e;
+        check(p - 1);
+        check(p + 1);
+        EXPECT_LE(check(p - 1), check(p)) << e;
+        if (e % 4 == 0) {  // exact at powers of 16
+            EXPECT_EQ(xr_pow(p), uint64_t{1} << (3 * e / 4 + kPowerBits)) << e;
+        }
+    }
+    check(UINT64_MAX);
+    EXPECT_EQ(xr_pow(1), uint64_t{1} << kPowerBits);
+    EXPECT_LT(worst, 1e-3);
 }
 
 TEST(Mp3EncQuantizer, StepTableHas256StepsOf3Sixteenths) {

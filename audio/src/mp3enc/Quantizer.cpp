@@ -11,23 +11,25 @@ namespace audio::mp3enc {
 
 namespace {
 
-// Secant slopes (Q14) of 256 x^(3/4) over [1, 4), [4, 16), ... [2^30, 2^32).
-const int64_t kSlopes[16] = {2556326, 1807596, 1278163, 903798, 639082, 451899, 319541, 225949,
-                             159770,  112975,  79885,   56487,  39943,  28244,  19971,  14122};
+// x = 16^k * 2^j * (1 + f) with j = 0..3 and f in [0, 1): x^(3/4) = 8^k * (2^j (1 + f))^(3/4).
+// The second factor comes from a table over the top bits of f with linear interpolation; its
+// relative error is below 6e-6, and 8^k is a shift.
+constexpr int kTableBits = 6;
+constexpr int kMantissaBits = 32;  // fraction bits of the table entries and of f
+constexpr int kRestBits = kMantissaBits - kTableBits;
 
-struct PowerLaw {
-    int64_t offsets[16] = {};
-    PowerLaw() {
-        // Through 256 at x = 1, then continuous at every power of 4.
-        offsets[0] = (int64_t{256} << 14) - kSlopes[0];
-        for (int r = 1; r < 16; ++r) {
-            const int64_t x = int64_t{1} << (2 * r);
-            offsets[r] = kSlopes[r - 1] * x + offsets[r - 1] - kSlopes[r] * x;
-        }
+struct PowerTable {
+    uint64_t entry[4][(1 << kTableBits) + 1] = {};
+    PowerTable() {
+        for (int j = 0; j < 4; ++j)
+            for (int i = 0; i <= (1 << kTableBits); ++i) {
+                const double m = std::ldexp(1.0 + std::ldexp(i, -kTableBits), j);
+                entry[j][i] = static_cast<uint64_t>(std::llround(std::ldexp(std::pow(m, 0.75), kMantissaBits)));
+            }
     }
 };
 
-const PowerLaw power_law;
+const PowerTable power_table;
 
 // 0.4054 (6642 / 16384) in the quantiser's scale: rounds q a little below nearest.
 constexpr uint64_t kRounding = uint64_t{6642} << (kQuantBits - 14);
@@ -37,8 +39,8 @@ struct Steps {
     // Largest xrpow that still quantises to a codable value at each gain.
     std::array<uint64_t, 256> limit = {};
     Steps() {
-        // xr_pow carries 256 * 2^(28 * 3/4) = 2^29 per unit of |xr|^(3/4).
-        const double power_scale_bits = 8.0 + 0.75 * kSpectrumBits;
+        // xr_pow carries 2^kPowerBits * 2^(28 * 3/4) per unit of |xr|^(3/4).
+        const double power_scale_bits = kPowerBits + 0.75 * kSpectrumBits;
         for (int g = 0; g < 256; ++g) {
             step[g] = static_cast<uint64_t>(std::llround(std::pow(2.0, kQuantBits - power_scale_bits - 0.1875 * (g - 210))));
             const uint64_t top = (static_cast<uint64_t>(kLargestCodableValue + 1) << kQuantBits) - kRounding - 1;
@@ -57,10 +59,16 @@ const Steps& steps() {
 uint64_t xr_pow(uint64_t x) {
     if (x == 0)
         return 0;
-    if (x >= (uint64_t{1} << 32))
-        return uint64_t{1} << 32;
-    const int r = (63 - __builtin_clzll(x)) / 2;
-    return static_cast<uint64_t>((kSlopes[r] * static_cast<int64_t>(x) + power_law.offsets[r]) >> 14);
+    const int e = 63 - __builtin_clzll(x);
+    const uint64_t below = x ^ (uint64_t{1} << e);
+    const uint64_t f = e >= kMantissaBits ? below >> (e - kMantissaBits) : below << (kMantissaBits - e);
+    const uint64_t* t = power_table.entry[e & 3] + (f >> kRestBits);
+    const uint64_t rest = f & ((uint64_t{1} << kRestBits) - 1);
+    const uint64_t m = t[0] + (((t[1] - t[0]) * rest) >> kRestBits);
+    const int shift = 3 * (e >> 2) + kPowerBits - kMantissaBits;
+    if (shift >= 0)
+        return m << shift;
+    return (m + (uint64_t{1} << (-shift - 1))) >> -shift;
 }
 
 const std::array<uint64_t, 256>& step_table() { return steps().step; }
