@@ -18,16 +18,21 @@ MessageBoxState& state() {
 
 } // namespace
 
-int default_message_box_answer(uint32_t type) {
+const std::vector<int>& message_box_buttons(uint32_t type) {
     static const std::vector<int> buttons[] = {
         {IDOK}, {IDOK, IDCANCEL}, {IDABORT, IDRETRY, IDIGNORE}, {IDYES, IDNO, IDCANCEL}, {IDYES, IDNO}, {IDRETRY, IDCANCEL}};
     uint32_t kind = type & MB_TYPEMASK;
     if (kind >= std::size(buttons))
         kind = MB_OK;
-    size_t index = (type & MB_DEFMASK) >> 8;
-    const std::vector<int>& row = buttons[kind];
-    return index < row.size() ? row[index] : row[0];
+    return buttons[kind];
 }
+
+size_t default_message_box_button(uint32_t type) {
+    size_t index = (type & MB_DEFMASK) >> 8;
+    return index < message_box_buttons(type).size() ? index : 0;
+}
+
+int default_message_box_answer(uint32_t type) { return message_box_buttons(type)[default_message_box_button(type)]; }
 
 int message_box(HWND owner, std::wstring_view text, std::wstring_view caption, uint32_t type) {
     MessageBoxHandler handler;

@@ -1,15 +1,31 @@
 #include "plat/Screen.h"
 #include "GdiObjects.h"
+#include "plat/Errors.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <mutex>
+#include <vector>
 
 namespace plat {
 namespace {
 
 std::mutex g_mutex;
+
+// Every framebuffer made stays: contexts over an earlier one must not dangle.
+struct Framebuffers {
+    HBITMAP current = nullptr;
+    std::vector<HBITMAP> retired;
+};
+
+// Caller holds g_mutex. Never destroyed: other threads may draw during exit.
+Framebuffers& framebuffers() {
+    static auto* f = new Framebuffers;
+    return *f;
+}
+
+int dpi_for(int width, int height) { return std::min(width, height) >= 480 ? 192 : 96; }
 
 ScreenProfile& current() {
     static ScreenProfile profile = [] {
@@ -44,8 +60,7 @@ ScreenProfile make_screen_profile(std::string_view screen, std::string_view plat
         profile.platform = PlatformType::pocketpc_old;
     else if (platform == "smartphone")
         profile.platform = PlatformType::smartphone;
-    const int dpi = std::min(profile.width, profile.height) >= 480 ? 192 : 96;
-    profile.dpi_x = profile.dpi_y = dpi;
+    profile.dpi_x = profile.dpi_y = dpi_for(profile.width, profile.height);
     return profile;
 }
 
@@ -59,16 +74,42 @@ void set_screen_profile(const ScreenProfile& profile) {
     current() = profile;
 }
 
+bool resize_screen(int width, int height) {
+    if (width < 1 || height < 1 || width > max_surface_dimension || height > max_surface_dimension) {
+        set_last_error(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    HBITMAP bitmap = create_bitmap(width, height);
+    if (!bitmap) {
+        set_last_error(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    std::lock_guard lock(g_mutex);
+    ScreenProfile& profile = current();
+    profile.width = width;
+    profile.height = height;
+    profile.dpi_x = profile.dpi_y = dpi_for(width, height);
+    Framebuffers& f = framebuffers();
+    if (f.current)
+        f.retired.push_back(f.current);
+    f.current = bitmap;
+    return true;
+}
+
 HBITMAP screen_bitmap() {
-    static HBITMAP bitmap = create_bitmap(screen_profile().width, screen_profile().height);
-    return bitmap;
+    std::lock_guard lock(g_mutex);
+    Framebuffers& f = framebuffers();
+    if (!f.current)
+        f.current = create_bitmap(current().width, current().height);
+    return f.current;
 }
 
 HDC get_screen_dc() {
     HDC dc = create_compatible_dc(nullptr);
+    HBITMAP bitmap = screen_bitmap();
     // The framebuffer may be selected into many contexts at once, as a screen is.
-    if (dc && screen_bitmap())
-        dc->surface = screen_bitmap();
+    if (dc && bitmap)
+        dc->surface = bitmap;
     return dc;
 }
 

@@ -58,6 +58,10 @@ int message_box(HWND owner, std::wstring_view text, std::wstring_view caption, u
 // Installs the handler that shows boxes; an empty one goes back to answering
 // at once. Returns the previous handler.
 MessageBoxHandler set_message_box_handler(MessageBoxHandler handler);
+// The answers of a box type's buttons, left to right (an unknown type has OK only).
+const std::vector<int>& message_box_buttons(uint32_t type);
+// The index of the default button in message_box_buttons (the first when the type names none it has).
+size_t default_message_box_button(uint32_t type);
 // The default button of a box type: the answer given without a screen.
 int default_message_box_answer(uint32_t type);
 // The boxes shown so far in this process, oldest first.

@@ -25,10 +25,19 @@ ScreenProfile make_screen_profile(std::string_view screen, std::string_view plat
 const ScreenProfile& screen_profile();
 // Test seam: replaces the process's profile (the framebuffer keeps its size).
 void set_screen_profile(const ScreenProfile& profile);
+// A new screen size at run time: the profile takes it (dots per inch by the
+// shorter side, as make_screen_profile) and the framebuffer is made anew.
+// False, with nothing changed, for a side outside 1..max_surface_dimension
+// (last error ERROR_INVALID_PARAMETER) or when the new framebuffer cannot be
+// made (ERROR_NOT_ENOUGH_MEMORY). Window notification is
+// set_screen_size's ("plat/System.h").
+bool resize_screen(int width, int height);
 
-// The framebuffer, made on first use at the profile's size; it lives as long as the process.
+// The framebuffer, made on first use at the profile's size. A resize makes a
+// new one; the earlier ones live on until the process ends, so contexts and
+// pixel pointers taken before stay valid (they no longer reach the screen).
 HBITMAP screen_bitmap();
-// A context over the framebuffer; free it with delete_dc.
+// A context over the current framebuffer; free it with delete_dc.
 HDC get_screen_dc();
 
 } // namespace plat

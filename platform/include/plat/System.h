@@ -21,6 +21,10 @@ constexpr int SM_CXDOUBLECLK = 36;
 constexpr int SM_CYDOUBLECLK = 37;
 int get_system_metrics(int index);
 
+// system_parameters_info answers ERROR_INSUFFICIENT_BUFFER when a text does
+// not fit (its terminator included), ERROR_INVALID_PARAMETER for no buffer or
+// an unknown action.
+constexpr uint32_t ERROR_INSUFFICIENT_BUFFER = 122;
 // system_parameters_info actions.
 constexpr uint32_t SPI_GETWORKAREA = 48;        // data: RECT*
 constexpr uint32_t SPI_GETPLATFORMTYPE = 257;   // param: buffer size in bytes; data: wchar_t* (terminated)
@@ -54,8 +58,11 @@ constexpr uint32_t SHFS_HIDESIPBUTTON = 0x0008;
 constexpr uint32_t SHFS_SHOWSTARTICON = 0x0010;
 constexpr uint32_t SHFS_HIDESTARTICON = 0x0020;
 bool sh_full_screen(HWND window, uint32_t flags);
-// Whether the task bar is hidden for this window.
+// Whether the task bar is hidden for this window (for a child: for its top-level window).
 bool is_full_screen_window(HWND window);
+// Full-screen mode: on while the foreground window is full-screen. It asks
+// the window manager, so call it without the window table's lock held.
+bool full_screen_mode();
 
 // The input panel: requests are recorded; no panel ever shows here.
 constexpr int SIP_UP = 0;
