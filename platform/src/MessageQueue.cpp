@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <unordered_map>
 
 namespace plat {
@@ -31,15 +32,53 @@ bool MessageFilter::accepts_quit() const {
     return (hwnd == nullptr || hwnd == HWND_THREAD_MESSAGES) && in_range(WM_QUIT);
 }
 
-bool MessageQueue::post(const MSG& msg) {
+bool MessageFilter::accepts_paint() const { return hwnd != HWND_THREAD_MESSAGES && in_range(WM_PAINT); }
+
+bool MessageQueue::post(const MSG& msg, bool input) {
     {
         std::lock_guard lock(mutex_);
         if (closed_)
             return false;
-        posted_.push_back(msg);
+        posted_.push_back(PostedMessage{msg, input});
+        ++generation_;
     }
     wake_.notify_all();
     return true;
+}
+
+void MessageQueue::post_front(const MSG& msg) {
+    {
+        std::lock_guard lock(mutex_);
+        if (closed_)
+            return;
+        posted_.push_front(PostedMessage{msg, false});
+        ++generation_;
+    }
+    wake_.notify_all();
+}
+
+void MessageQueue::wake() {
+    {
+        std::lock_guard lock(mutex_);
+        ++generation_;
+    }
+    wake_.notify_all();
+}
+
+void MessageQueue::run_hook(const std::function<void()>& hook) {
+    if (!hook)
+        return;
+    // A hook that runs a queue call of its own must not re-enter the hooks.
+    in_hook_ = true;
+    hook();
+    in_hook_ = false;
+}
+
+uint32_t MessageQueue::slice_ms(int32_t timer_left) const {
+    uint32_t slice = std::max<uint32_t>(hooks_.slice_ms, 1);
+    if (timer_left >= 0)
+        slice = std::min(slice, std::max<uint32_t>(uint32_t(timer_left), 1));
+    return slice;
 }
 
 LRESULT MessageQueue::send(HWND hwnd, uint32_t message, WPARAM wparam, LPARAM lparam) {
@@ -51,6 +90,7 @@ LRESULT MessageQueue::send(HWND hwnd, uint32_t message, WPARAM wparam, LPARAM lp
         if (closed_)
             return 0;
         sent_.push_back(sent);
+        ++generation_;
     }
     wake_.notify_all();
     sent->sender->wait_for_reply(sent);
@@ -60,6 +100,7 @@ LRESULT MessageQueue::send(HWND hwnd, uint32_t message, WPARAM wparam, LPARAM lp
 // Runs on the sender's own queue: messages sent to the sender while it waits
 // are handled, so two threads sending to each other do not deadlock.
 void MessageQueue::wait_for_reply(const std::shared_ptr<SentMessage>& sent) {
+    bool idle_called = false;
     for (;;) {
         std::unique_lock lock(mutex_);
         if (sent->done)
@@ -69,7 +110,20 @@ void MessageQueue::wait_for_reply(const std::shared_ptr<SentMessage>& sent) {
             handle_sent();
             continue;
         }
-        wake_.wait(lock);
+        if (!hooked()) {
+            wake_.wait(lock);
+            continue;
+        }
+        if (!idle_called) {
+            idle_called = true;
+            lock.unlock();
+            run_hook(hooks_.idle);
+            continue;
+        }
+        wake_.wait_for(lock, std::chrono::milliseconds(slice_ms(-1)),
+                       [&] { return sent->done || !sent_.empty(); });
+        lock.unlock();
+        run_hook(hooks_.pump);
     }
 }
 
@@ -103,6 +157,7 @@ void MessageQueue::request_quit(int exit_code) {
         std::lock_guard lock(mutex_);
         quit_ = true;
         quit_code_ = exit_code;
+        ++generation_;
     }
     wake_.notify_all();
 }
@@ -120,6 +175,7 @@ void MessageQueue::set_timer(HWND hwnd, std::uintptr_t id, uint32_t interval) {
         } else {
             timers_.push_back(WindowTimer{hwnd, id, interval, due});
         }
+        ++generation_;
     }
     // A waiting get_message recomputes how long to wait.
     wake_.notify_all();
@@ -138,31 +194,63 @@ bool MessageQueue::kill_timer(HWND hwnd, std::uintptr_t id) {
 void MessageQueue::forget_window(HWND hwnd) {
     std::lock_guard lock(mutex_);
     std::erase_if(timers_, [&](const WindowTimer& t) { return t.hwnd == hwnd; });
-    std::erase_if(posted_, [&](const MSG& m) { return m.hwnd == hwnd; });
+    std::erase_if(posted_, [&](const PostedMessage& p) { return p.msg.hwnd == hwnd; });
 }
 
+bool MessageQueue::nothing_queued() {
+    std::lock_guard lock(mutex_);
+    return posted_.empty() && sent_.empty();
+}
+
+bool MessageQueue::next_timer(int32_t& left) {
+    std::lock_guard lock(mutex_);
+    uint32_t now = tick_count();
+    bool any = false;
+    for (const WindowTimer& timer : timers_) {
+        int32_t timer_left = int32_t(timer.due - now);
+        if (!any || timer_left < left)
+            left = timer_left;
+        any = true;
+    }
+    return any;
+}
+
+// Order: sent messages (handled on the way), posted messages and input in
+// arrival order, the quit request, one window's WM_PAINT, due timers.
 bool MessageQueue::take(MSG& msg, const MessageFilter& filter, bool remove, bool wait) {
+    bool idle_called = false;
     for (;;) {
         handle_sent();
+        uint64_t seen = 0;
+        {
+            std::lock_guard lock(mutex_);
+            if (!sent_.empty())
+                continue;
+            seen = generation_;
+            auto found = std::find_if(posted_.begin(), posted_.end(),
+                                      [&](const PostedMessage& p) { return filter.matches(p.msg); });
+            if (found != posted_.end()) {
+                msg = found->msg;
+                if (remove)
+                    posted_.erase(found);
+                return true;
+            }
+            if (quit_ && filter.accepts_quit()) {
+                msg = MSG{nullptr, WM_QUIT, WPARAM(quit_code_), 0, tick_count()};
+                if (remove)
+                    quit_ = false;
+                return true;
+            }
+        }
+
+        // Painting looks at the window table, so the queue's lock is not held.
+        HWND painted = nullptr;
+        if (filter.accepts_paint() && paint_pending(*this, filter.hwnd, &painted)) {
+            msg = MSG{painted, WM_PAINT, 0, 0, tick_count()};
+            return true;
+        }
+
         std::unique_lock lock(mutex_);
-        if (!sent_.empty())
-            continue;
-
-        auto found = std::find_if(posted_.begin(), posted_.end(), [&](const MSG& m) { return filter.matches(m); });
-        if (found != posted_.end()) {
-            msg = *found;
-            if (remove)
-                posted_.erase(found);
-            return true;
-        }
-
-        if (quit_ && filter.accepts_quit()) {
-            msg = MSG{nullptr, WM_QUIT, WPARAM(quit_code_), 0, tick_count()};
-            if (remove)
-                quit_ = false;
-            return true;
-        }
-
         // Timers are generated when taken, so each is pending at most once.
         uint32_t now = tick_count();
         WindowTimer* next = nullptr;
@@ -185,14 +273,25 @@ bool MessageQueue::take(MSG& msg, const MessageFilter& filter, bool remove, bool
 
         if (!wait)
             return false;
-        if (!next) {
-            wake_.wait(lock);
-        } else if (fake_clock_frozen()) {
+        if (generation_ != seen)
+            continue;
+        auto changed = [&] { return generation_ != seen; };
+        if (hooked() && !idle_called) {
+            idle_called = true;
+            lock.unlock();
+            run_hook(hooks_.idle);
+        } else if (next && fake_clock_frozen()) {
             // Nothing else to do: jump to the next timer so tests need not wait.
             lock.unlock();
             advance_fake_clock(uint64_t(next_left));
+        } else if (hooked()) {
+            wake_.wait_for(lock, std::chrono::milliseconds(slice_ms(next ? next_left : -1)), changed);
+            lock.unlock();
+            run_hook(hooks_.pump);
+        } else if (!next) {
+            wake_.wait(lock, changed);
         } else {
-            wake_.wait_for(lock, std::chrono::milliseconds(next_left));
+            wake_.wait_for(lock, std::chrono::milliseconds(next_left), changed);
         }
     }
 }

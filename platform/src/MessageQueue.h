@@ -1,5 +1,6 @@
 #pragma once
 #include "plat/Messages.h"
+#include "ui/WindowManager.h"
 
 #include <condition_variable>
 #include <deque>
@@ -35,6 +36,13 @@ struct MessageFilter {
     bool matches(const MSG& msg) const;
     bool matches_timer(const WindowTimer& timer) const;
     bool accepts_quit() const;
+    bool accepts_paint() const;
+};
+
+// A posted message; input (keys, pointer) is flagged so idleness can tell.
+struct PostedMessage {
+    MSG msg;
+    bool input = false;
 };
 
 // The queue of one thread: posted messages, messages sent from other threads,
@@ -45,7 +53,11 @@ public:
 
     int thread_id() const { return thread_id_; }
     // False once the thread has ended.
-    bool post(const MSG& msg);
+    bool post(const MSG& msg, bool input = false);
+    // Ahead of everything posted (a character translated from the key just taken).
+    void post_front(const MSG& msg);
+    // A waiting take looks at the queue again (an update region changed).
+    void wake();
     // From another thread: queue the message and wait for the answer.
     LRESULT send(HWND hwnd, uint32_t message, WPARAM wparam, LPARAM lparam);
     void request_quit(int exit_code);
@@ -57,21 +69,33 @@ public:
     bool take(MSG& msg, const MessageFilter& filter, bool remove, bool wait);
     // The thread ended: refuse posts and answer waiting senders with 0.
     void close();
+    // Nothing posted, no input and no sent message waiting.
+    bool nothing_queued();
+    // The milliseconds until the next timer (negative when overdue); false without timers.
+    bool next_timer(int32_t& left);
+    // On the owning thread only.
+    void set_hooks(ui::WaitHooks hooks) { hooks_ = std::move(hooks); }
 
 private:
     void handle_sent();
     void wait_for_reply(const std::shared_ptr<SentMessage>& sent);
     void reply(const std::shared_ptr<SentMessage>& sent, LRESULT result);
+    bool hooked() const { return !in_hook_ && (hooks_.idle || hooks_.pump); }
+    void run_hook(const std::function<void()>& hook);
+    uint32_t slice_ms(int32_t timer_left) const;
 
     const int thread_id_;
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::deque<MSG> posted_;
+    std::deque<PostedMessage> posted_;
     std::deque<std::shared_ptr<SentMessage>> sent_;
     std::vector<WindowTimer> timers_;
     bool quit_ = false;
     int quit_code_ = 0;
     bool closed_ = false;
+    uint64_t generation_ = 0;  // bumped on every change a waiting take must see
+    ui::WaitHooks hooks_;      // owning thread only
+    bool in_hook_ = false;
 };
 
 // The calling thread's queue, made on first use and closed when the thread ends.
@@ -81,5 +105,8 @@ std::shared_ptr<MessageQueue> queue_of_thread(int thread_id);
 
 // Provided by the window table: calls the window's current procedure (0 for no window).
 LRESULT call_window(HWND hwnd, uint32_t message, WPARAM wparam, LPARAM lparam);
+// Provided by painting: a visible window of the queue's thread whose update
+// region is not empty (parents before children) that the filter admits.
+bool paint_pending(const MessageQueue& queue, HWND filter, HWND* window);
 
 } // namespace plat

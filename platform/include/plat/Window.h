@@ -43,6 +43,10 @@ constexpr int GWL_STYLE = -16;
 constexpr int GWL_EXSTYLE = -20;
 constexpr int GWL_USERDATA = -21;
 
+// A class background: a solid colour as background_brush(colour); 0 leaves
+// WM_ERASEBKGND to the window (the default procedure then answers 0).
+constexpr std::uintptr_t background_brush(uint32_t colour) { return std::uintptr_t(colour) + 1; }
+
 struct WindowClass {
     uint32_t style = 0;
     WNDPROC procedure = nullptr;
