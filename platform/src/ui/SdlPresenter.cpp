@@ -1,0 +1,268 @@
+#include "ui/SdlPresenter.h"
+
+#include "plat/Input.h"
+#include "plat/Screen.h"
+#include "plat/System.h"
+#include "plat/Text.h"
+#include "plat/UiTest.h"
+#include "plat/Window.h"
+#include "ui/WindowManager.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+namespace plat::ui {
+namespace {
+
+uint32_t virtual_key_of(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z)
+        return VK_A + uint32_t(key - SDLK_a);
+    if (key >= SDLK_0 && key <= SDLK_9)
+        return VK_0 + uint32_t(key - SDLK_0);
+    if (key >= SDLK_F1 && key <= SDLK_F12)
+        return VK_F1 + uint32_t(key - SDLK_F1);
+    switch (key) {
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_HOME: return VK_HOME;
+    case SDLK_END: return VK_END;
+    case SDLK_PAGEUP: return VK_PRIOR;
+    case SDLK_PAGEDOWN: return VK_NEXT;
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_DELETE: return VK_DELETE;
+    case SDLK_INSERT: return VK_INSERT;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_LALT:
+    case SDLK_RALT: return VK_MENU;
+    default: return 0;
+    }
+}
+
+// Keys whose character the device's key translation types itself.
+bool types_itself(uint32_t virtual_key) {
+    return virtual_key == VK_SPACE || (virtual_key >= VK_0 && virtual_key <= VK_0 + 9) ||
+           (virtual_key >= VK_A && virtual_key <= VK_A + 25);
+}
+
+SDL_SystemCursor system_cursor_of(int id) {
+    switch (id) {
+    case IDC_IBEAM: return SDL_SYSTEM_CURSOR_IBEAM;
+    case IDC_WAIT: return SDL_SYSTEM_CURSOR_WAIT;
+    case IDC_CROSS: return SDL_SYSTEM_CURSOR_CROSSHAIR;
+    case IDC_SIZENWSE: return SDL_SYSTEM_CURSOR_SIZENWSE;
+    case IDC_SIZENESW: return SDL_SYSTEM_CURSOR_SIZENESW;
+    case IDC_SIZEWE: return SDL_SYSTEM_CURSOR_SIZEWE;
+    case IDC_SIZENS: return SDL_SYSTEM_CURSOR_SIZENS;
+    case IDC_SIZEALL: return SDL_SYSTEM_CURSOR_SIZEALL;
+    case IDC_NO: return SDL_SYSTEM_CURSOR_NO;
+    case IDC_HAND: return SDL_SYSTEM_CURSOR_HAND;
+    case IDC_APPSTARTING: return SDL_SYSTEM_CURSOR_WAITARROW;
+    default: return SDL_SYSTEM_CURSOR_ARROW;  // the help cursor too: SDL has none
+    }
+}
+
+// The window that the close button asks to close: the foreground one, else the top visible one.
+HWND window_to_close() {
+    if (HWND foreground = get_foreground_window())
+        return foreground;
+    std::vector<HWND> windows = top_level_windows(true);
+    return windows.empty() ? nullptr : windows.front();
+}
+
+} // namespace
+
+SdlPresenter::~SdlPresenter() {
+    for (auto& [id, cursor] : cursors_)
+        SDL_FreeCursor(cursor);
+    if (texture_)
+        SDL_DestroyTexture(texture_);
+    if (renderer_)
+        SDL_DestroyRenderer(renderer_);
+    if (window_)
+        SDL_DestroyWindow(window_);
+    if (window_ || renderer_)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool SdlPresenter::open(std::wstring_view title, int zoom) {
+    zoom_ = zoom;
+    // Ctrl-C must end the program as usual, not become an SDL event.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "screen: SDL video does not start: %s\n", SDL_GetError());
+        return false;
+    }
+    const ScreenProfile& screen = screen_profile();
+    window_ = SDL_CreateWindow(to_utf8(title).c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                               screen.width * zoom_, screen.height * zoom_, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+    if (window_)
+        renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    if (window_ && !renderer_)
+        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    if (!renderer_) {
+        std::fprintf(stderr, "screen: no SDL window: %s\n", SDL_GetError());
+        if (window_)
+            SDL_DestroyWindow(window_);
+        window_ = nullptr;
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    return true;
+}
+
+void SdlPresenter::show(bool shown) {
+    if (shown == shown_)
+        return;
+    shown_ = shown;
+    if (shown) {
+        SDL_ShowWindow(window_);
+        stale_ = true;
+        present();
+    } else {
+        SDL_HideWindow(window_);
+    }
+}
+
+void SdlPresenter::raise() { SDL_RaiseWindow(window_); }
+
+void SdlPresenter::present() {
+    if (!shown_)
+        return;
+    compose_screen();
+    BitmapInfo frame;
+    if (!get_bitmap_info(screen_bitmap(), frame))
+        return;
+    if (!texture_ || frame.width != texture_width_ || frame.height != texture_height_) {
+        if (texture_)
+            SDL_DestroyTexture(texture_);
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, frame.width,
+                                     frame.height);
+        if (!texture_)
+            return;
+        texture_width_ = frame.width;
+        texture_height_ = frame.height;
+        stale_ = true;
+    }
+    const size_t bytes = size_t(frame.stride) * size_t(frame.height);
+    if (!stale_ && last_frame_.size() == bytes && std::memcmp(last_frame_.data(), frame.bits, bytes) == 0)
+        return;
+    last_frame_.assign(frame.bits, frame.bits + bytes);
+    SDL_UpdateTexture(texture_, nullptr, frame.bits, frame.stride);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    // Whole zoom steps, so every device pixel is a square and the pointer maps back exactly.
+    const SDL_Rect place{0, 0, frame.width * zoom_, frame.height * zoom_};
+    SDL_RenderCopy(renderer_, texture_, nullptr, &place);
+    SDL_RenderPresent(renderer_);
+    stale_ = false;
+}
+
+void SdlPresenter::pump_events() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        handle(event);
+}
+
+void SdlPresenter::handle(const SDL_Event& event) {
+    const uint32_t typed = typed_key_;
+    typed_key_ = 0;
+    // Window pixels to device pixels, rounding down on both sides of the origin.
+    auto device = [this](int value) { return value >= 0 ? value / zoom_ : -((zoom_ - 1 - value) / zoom_); };
+    switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        const uint32_t key = virtual_key_of(event.key.keysym.sym);
+        if (!key)
+            break;
+        // SDL's repeats arrive as further downs while the key is held, as the device's do.
+        inject_key(key, event.type == SDL_KEYDOWN);
+        if (event.type == SDL_KEYDOWN && types_itself(key) && !(event.key.keysym.mod & (KMOD_CTRL | KMOD_ALT)))
+            typed_key_ = key;
+        break;
+    }
+    case SDL_TEXTINPUT: {
+        const std::wstring text = from_utf8(event.text.text);
+        const bool already_typed = typed && text.size() == 1 && text[0] < 128 &&
+                                   uint32_t(std::toupper(int(text[0]))) == typed;
+        if (!already_typed && !text.empty())
+            inject_text(text);
+        break;
+    }
+    case SDL_MOUSEMOTION:
+        inject_pointer_move(device(event.motion.x), device(event.motion.y));
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+        if (event.button.button == SDL_BUTTON_LEFT)
+            inject_pointer_down(device(event.button.x), device(event.button.y));
+        else if (event.button.button == SDL_BUTTON_RIGHT)
+            inject_right_click(device(event.button.x), device(event.button.y));
+        break;
+    case SDL_MOUSEBUTTONUP:
+        if (event.button.button == SDL_BUTTON_LEFT)
+            inject_pointer_up(device(event.button.x), device(event.button.y));
+        break;
+    case SDL_MOUSEWHEEL: {
+        const int notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        if (notches)
+            inject_wheel(device(x), device(y), notches);
+        break;
+    }
+    case SDL_WINDOWEVENT:
+        handle_window_event(event);
+        break;
+    default:
+        break;
+    }
+}
+
+void SdlPresenter::handle_window_event(const SDL_Event& event) {
+    switch (event.window.event) {
+    case SDL_WINDOWEVENT_SIZE_CHANGED: {
+        const int width = std::max(1, event.window.data1 / zoom_);
+        const int height = std::max(1, event.window.data2 / zoom_);
+        const ScreenProfile& screen = screen_profile();
+        if (width != screen.width || height != screen.height)
+            set_screen_size(width, height);
+        stale_ = true;
+        break;
+    }
+    case SDL_WINDOWEVENT_EXPOSED:
+        stale_ = true;
+        break;
+    case SDL_WINDOWEVENT_CLOSE:
+        // Closing hides the program as on the device: the form decides what WM_CLOSE does.
+        if (HWND window = window_to_close())
+            post_message(window, WM_CLOSE, 0, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void SdlPresenter::set_cursor(int id) {
+    const SDL_SystemCursor shape = system_cursor_of(id);
+    auto found = cursors_.find(int(shape));
+    if (found == cursors_.end())
+        found = cursors_.emplace(int(shape), SDL_CreateSystemCursor(shape)).first;
+    if (found->second)
+        SDL_SetCursor(found->second);
+}
+
+} // namespace plat::ui

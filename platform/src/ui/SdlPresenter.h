@@ -1,0 +1,52 @@
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string_view>
+#include <vector>
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+struct SDL_Cursor;
+union SDL_Event;
+
+namespace plat::ui {
+
+// The device screen in one SDL window, zoomed; SDL's events become device input.
+class SdlPresenter {
+public:
+    SdlPresenter() = default;
+    ~SdlPresenter();
+    SdlPresenter(const SdlPresenter&) = delete;
+    SdlPresenter& operator=(const SdlPresenter&) = delete;
+
+    // False when SDL's video does not start or the window cannot be made.
+    bool open(std::wstring_view title, int zoom);
+    void show(bool shown);
+    void raise();
+    // Composes the screen and shows it when it differs from what is shown.
+    void present();
+    // Takes SDL's pending events and queues them as device input.
+    void pump_events();
+    void set_cursor(int id);
+
+private:
+    void handle(const SDL_Event& event);
+    void handle_window_event(const SDL_Event& event);
+
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    int texture_width_ = 0;
+    int texture_height_ = 0;
+    int zoom_ = 2;
+    bool shown_ = false;
+    bool stale_ = true;  // the window needs the frame again even when it did not change
+    std::vector<uint8_t> last_frame_;
+    // SDL sends the text of a letter, digit or space key after its key-down; the
+    // device's own key translation already types it.
+    uint32_t typed_key_ = 0;
+    std::map<int, SDL_Cursor*> cursors_;
+};
+
+} // namespace plat::ui

@@ -1,0 +1,8 @@
+#!/bin/bash
+# The SDL presenter on a virtual X server. Exit 77 (skipped) where xvfb-run is missing.
+if ! command -v xvfb-run >/dev/null; then
+    echo "xvfb-run is not installed: SDL smoke test skipped"
+    exit 77
+fi
+# The software renderer keeps the presented frame readable for the test.
+exec xvfb-run -a env -u WAYLAND_DISPLAY CHIMELY_VIDEO=sdl SDL_RENDER_DRIVER=software "$1"
