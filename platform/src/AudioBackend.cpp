@@ -1,5 +1,6 @@
 #include "AudioBackend.h"
 #include "PosixIo.h"
+#include "WaveCallback.h"
 
 #include <alsa/asoundlib.h>
 #include <fcntl.h>
@@ -30,84 +31,164 @@ bool use_alsa() {
     return !(choice && std::strcmp(choice, "null") == 0);
 }
 
-// The ALSA device's own latency; writes block once it is full.
-constexpr unsigned kAlsaLatencyUs = 200000;
+// What is asked of ALSA: periods short enough for a sound server's scheduling, and a buffer of a few
+// of them. The device may give other sizes; those it gives are the ones used.
+constexpr unsigned kPeriodUs = 25000;
+constexpr unsigned kPeriodsPerBuffer = 4;
+// A device that takes or gives nothing for this long is given up for the session.
+constexpr int64_t kStallUs = 3000000;
+constexpr int kWaitMs = 20;
+constexpr int64_t kDrainPollUs = 5000;
 
-snd_pcm_t* open_alsa(const char* name, snd_pcm_stream_t stream, const Format& format) {
-    silence_alsa_once();
+// An open ALSA device and the sizes it was configured with.
+struct AlsaPcm {
     snd_pcm_t* pcm = nullptr;
-    // Non-blocking open, so a busy device fails at once instead of hanging the caller.
-    if (snd_pcm_open(&pcm, name, stream, SND_PCM_NONBLOCK) < 0)
-        return nullptr;
-    snd_pcm_nonblock(pcm, 0);
+    snd_pcm_uframes_t period = 0;
+    snd_pcm_uframes_t buffer = 0;
+};
+
+bool configure(snd_pcm_t* pcm, snd_pcm_stream_t stream, const Format& format, AlsaPcm& out) {
+    snd_pcm_hw_params_t* hw = nullptr;
+    snd_pcm_hw_params_alloca(&hw);
+    unsigned rate = static_cast<unsigned>(format.rate);
+    unsigned period_us = kPeriodUs;
+    unsigned buffer_us = kPeriodUs * kPeriodsPerBuffer;
     const snd_pcm_format_t sample = format.bits == 8 ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE;
-    if (snd_pcm_set_params(pcm, sample, SND_PCM_ACCESS_RW_INTERLEAVED, static_cast<unsigned>(format.channels),
-                           static_cast<unsigned>(format.rate), 1, kAlsaLatencyUs) < 0) {
-        snd_pcm_close(pcm);
-        return nullptr;
+    if (snd_pcm_hw_params_any(pcm, hw) < 0 || snd_pcm_hw_params_set_rate_resample(pcm, hw, 1) < 0 ||
+        snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED) < 0 ||
+        snd_pcm_hw_params_set_format(pcm, hw, sample) < 0 ||
+        snd_pcm_hw_params_set_channels(pcm, hw, static_cast<unsigned>(format.channels)) < 0 ||
+        snd_pcm_hw_params_set_rate_near(pcm, hw, &rate, nullptr) < 0 || rate != static_cast<unsigned>(format.rate) ||
+        snd_pcm_hw_params_set_period_time_near(pcm, hw, &period_us, nullptr) < 0 ||
+        snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &buffer_us, nullptr) < 0 || snd_pcm_hw_params(pcm, hw) < 0)
+        return false;
+    if (snd_pcm_hw_params_get_period_size(hw, &out.period, nullptr) < 0 ||
+        snd_pcm_hw_params_get_buffer_size(hw, &out.buffer) < 0 || out.period == 0 || out.buffer < out.period)
+        return false;
+    snd_pcm_sw_params_t* sw = nullptr;
+    snd_pcm_sw_params_alloca(&sw);
+    // Playback starts once the buffer is full (short sounds are started by hand); capture at the first read.
+    const snd_pcm_uframes_t start = stream == SND_PCM_STREAM_PLAYBACK ? out.buffer / out.period * out.period : 1;
+    return snd_pcm_sw_params_current(pcm, sw) >= 0 && snd_pcm_sw_params_set_start_threshold(pcm, sw, start) >= 0 &&
+           snd_pcm_sw_params_set_avail_min(pcm, sw, out.period) >= 0 && snd_pcm_sw_params(pcm, sw) >= 0;
+}
+
+bool open_alsa(const char* name, snd_pcm_stream_t stream, const Format& format, AlsaPcm& out) {
+    silence_alsa_once();
+    // Non-blocking, so a busy device fails at once and a stalled one never holds the caller for ever.
+    if (snd_pcm_open(&out.pcm, name, stream, SND_PCM_NONBLOCK) < 0)
+        return false;
+    if (!configure(out.pcm, stream, format, out)) {
+        snd_pcm_close(out.pcm);
+        out.pcm = nullptr;
+        return false;
     }
-    return pcm;
+    return true;
 }
 
 class AlsaOutput : public Output {
 public:
-    explicit AlsaOutput(snd_pcm_t* pcm) : pcm_(pcm) {}
+    AlsaOutput(const AlsaPcm& device, int rate) : pcm_(device.pcm), period_(device.period), buffer_(device.buffer), rate_(rate) {}
     ~AlsaOutput() override { snd_pcm_close(pcm_); }
 
     void write(const uint8_t* data, size_t frames) override {
         const int frame_size = static_cast<int>(snd_pcm_frames_to_bytes(pcm_, 1));
-        while (frames > 0) {
-            snd_pcm_sframes_t n = snd_pcm_writei(pcm_, data, frames);
-            if (n < 0) {
-                if (snd_pcm_recover(pcm_, static_cast<int>(n), 1) < 0)
-                    return;  // the device is gone: the pace falls back to the clock
-                continue;
+        int64_t progress_us = now_us();
+        while (frames > 0 && !failed_) {
+            const snd_pcm_sframes_t n = snd_pcm_writei(pcm_, data, frames);
+            if (n > 0) {
+                frames -= static_cast<size_t>(n);
+                data += n * frame_size;
+                progress_us = now_us();
+            } else if (n == -EAGAIN || n == 0) {
+                // The device is full while it plays; a device that never makes room is given up.
+                if (now_us() - progress_us > kStallUs)
+                    failed_ = true;
+                else
+                    snd_pcm_wait(pcm_, kWaitMs);
+            } else if (snd_pcm_recover(pcm_, static_cast<int>(n), 1) < 0) {
+                failed_ = true;  // the device is gone: the pace falls back to the clock
             }
-            frames -= static_cast<size_t>(n);
-            data += n * frame_size;
         }
         // ALSA starts on its own only once its buffer is full: a sound shorter than that would never
         // be heard, and its buffers never come back.
-        if (snd_pcm_state(pcm_) == SND_PCM_STATE_PREPARED)
+        if (!failed_ && snd_pcm_state(pcm_) == SND_PCM_STATE_PREPARED)
             snd_pcm_start(pcm_);
     }
     int64_t delay_frames() override {
+        // After an underrun a server's plugin keeps answering its last delay, which never falls.
+        if (failed_ || snd_pcm_state(pcm_) != SND_PCM_STATE_RUNNING)
+            return -1;
         snd_pcm_sframes_t delay = 0;
         if (snd_pcm_delay(pcm_, &delay) < 0 || delay < 0)
-            return 0;
+            return -1;
         return delay;
     }
+    int64_t latency_frames() const override { return static_cast<int64_t>(buffer_ + period_); }
     void drop() override {
         snd_pcm_drop(pcm_);
         snd_pcm_prepare(pcm_);
     }
-    void drain() override { snd_pcm_drain(pcm_); }
+    // Waits while the device plays what it holds, but no longer than that takes; a delay that is
+    // stuck (a server that reports its own latency for ever) ends at the bound.
+    void drain() override {
+        const int64_t delay = delay_frames();
+        if (delay > 0) {
+            const int64_t frames = std::min(delay, latency_frames());
+            const int64_t deadline = now_us() + frames * 1000000 / rate_ + static_cast<int64_t>(period_) * 1000000 / rate_;
+            while (now_us() < deadline && delay_frames() > 0)
+                ::usleep(kDrainPollUs);
+        }
+        snd_pcm_drop(pcm_);
+    }
 
 private:
     snd_pcm_t* pcm_ = nullptr;
+    snd_pcm_uframes_t period_ = 0;
+    snd_pcm_uframes_t buffer_ = 0;
+    int rate_ = 0;
+    bool failed_ = false;
 };
 
+// Through a sound server the capture device delivers in bursts and may run over; each read
+// gathers every frame asked for, and only a device that fails for good ends it early.
 class AlsaInput : public Input {
 public:
-    AlsaInput(snd_pcm_t* pcm, int frame_size) : pcm_(pcm), frame_size_(frame_size) {}
+    explicit AlsaInput(const AlsaPcm& device) : pcm_(device.pcm) {}
     ~AlsaInput() override { snd_pcm_close(pcm_); }
 
     bool paced() const override { return true; }
     size_t read(uint8_t* data, size_t frames) override {
-        snd_pcm_sframes_t n = snd_pcm_readi(pcm_, data, frames);
-        if (n < 0) {
-            snd_pcm_recover(pcm_, static_cast<int>(n), 1);
-            std::memset(data, 0, frames * static_cast<size_t>(frame_size_));
-            return 0;
+        const size_t frame_size = static_cast<size_t>(snd_pcm_frames_to_bytes(pcm_, 1));
+        size_t got = 0;
+        int64_t progress_us = now_us();
+        while (got < frames && failure_.empty()) {
+            const snd_pcm_sframes_t n = snd_pcm_readi(pcm_, data + got * frame_size, frames - got);
+            if (n > 0) {
+                got += static_cast<size_t>(n);
+                progress_us = now_us();
+                continue;
+            }
+            if (now_us() - progress_us > kStallUs) {
+                failure_ = n < 0 && n != -EAGAIN ? snd_strerror(static_cast<int>(n)) : "no sound arrives";
+            } else if (n == -EAGAIN || n == 0) {
+                snd_pcm_wait(pcm_, kWaitMs);
+            } else if (int rc = snd_pcm_recover(pcm_, static_cast<int>(n), 1); rc < 0) {
+                failure_ = snd_strerror(rc);  // an overrun is recovered; anything else ends here
+            } else if (snd_pcm_state(pcm_) == SND_PCM_STATE_PREPARED) {
+                snd_pcm_start(pcm_);
+            }
         }
-        return static_cast<size_t>(n);
+        return got;
     }
     void pause() override { snd_pcm_drop(pcm_); }
-    void resume() override { snd_pcm_prepare(pcm_); }
+    void resume() override {
+        snd_pcm_prepare(pcm_);
+        snd_pcm_start(pcm_);
+    }
 
 private:
     snd_pcm_t* pcm_ = nullptr;
-    int frame_size_ = 0;
 };
 
 // Prepared samples, then silence for ever.
@@ -149,6 +230,10 @@ void put_le16(uint8_t* p, uint16_t v) {
 
 std::mutex g_dump_lock;  // numbering and log.txt
 
+// Set by tests only, before the devices they replace are opened.
+std::function<std::unique_ptr<Output>(const Format&)> g_output_factory;
+std::function<std::unique_ptr<Input>(const Format&)> g_input_factory;
+
 void append_log_line(const std::string& folder, const std::string& line) {
     int fd = ::open((folder + "/log.txt").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0)
@@ -176,27 +261,36 @@ bool read_format(const WAVEFORMATEX* format, Format& out) {
 }
 
 std::unique_ptr<Output> open_output(const Format& format) {
+    if (g_output_factory)
+        return g_output_factory(format);
     if (!use_alsa())
         return nullptr;
-    snd_pcm_t* pcm = open_alsa("default", SND_PCM_STREAM_PLAYBACK, format);
-    if (!pcm)
-        pcm = open_alsa("null", SND_PCM_STREAM_PLAYBACK, format);
-    if (!pcm)
+    AlsaPcm device;
+    if (!open_alsa("default", SND_PCM_STREAM_PLAYBACK, format, device) &&
+        !open_alsa("null", SND_PCM_STREAM_PLAYBACK, format, device))
         return nullptr;
-    return std::make_unique<AlsaOutput>(pcm);
+    return std::make_unique<AlsaOutput>(device, format.rate);
 }
 
 std::unique_ptr<Input> open_input(const Format& format) {
+    if (g_input_factory)
+        return g_input_factory(format);
     if (const char* file = std::getenv("CHIMELY_AUDIO_IN"); file && *file) {
         std::vector<uint8_t> samples;
         load_wav_as(file, format, samples);  // an unreadable file is silence
         return std::make_unique<SamplesInput>(std::move(samples), format);
     }
-    if (use_alsa()) {
-        if (snd_pcm_t* pcm = open_alsa("default", SND_PCM_STREAM_CAPTURE, format))
-            return std::make_unique<AlsaInput>(pcm, format.frame_size());
-    }
+    if (AlsaPcm device; use_alsa() && open_alsa("default", SND_PCM_STREAM_CAPTURE, format, device))
+        return std::make_unique<AlsaInput>(device);
     return std::make_unique<SamplesInput>(std::vector<uint8_t>(), format);
+}
+
+void set_output_factory(std::function<std::unique_ptr<Output>(const Format&)> factory) {
+    g_output_factory = std::move(factory);
+}
+
+void set_input_factory(std::function<std::unique_ptr<Input>(const Format&)> factory) {
+    g_input_factory = std::move(factory);
 }
 
 bool load_wav_as(const std::string& path, const Format& format, std::vector<uint8_t>& samples) {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,15 +23,20 @@ struct Format {
 // PCM, 1 or 2 channels, 8 or 16 bits, 1000..192000 Hz, with a matching block align.
 bool read_format(const WAVEFORMATEX* format, Format& out);
 
-// A sound output that plays whole frames. write may block while the device is full.
+// A sound output that plays whole frames. write may block while the device is full, but never
+// for ever: a device that takes nothing for a while is given up for the session.
 class Output {
 public:
     virtual ~Output() = default;
     virtual void write(const uint8_t* data, size_t frames) = 0;
-    // Frames written but not yet heard.
+    // Frames written but not yet heard; -1 when the device cannot say (it failed, underran, or
+    // answers nonsense), and the caller keeps time by the clock.
     virtual int64_t delay_frames() = 0;
+    // The most that can lie between a write and its sound: the device's buffer and a period's
+    // allowance for a sound server behind it.
+    virtual int64_t latency_frames() const = 0;
     virtual void drop() = 0;   // forget what has not been heard
-    virtual void drain() = 0;  // wait until everything written was heard
+    virtual void drain() = 0;  // wait, within a bound, until everything written was heard
 };
 
 // The output for a session, or null for our own null device (CHIMELY_AUDIO=null,
@@ -38,7 +44,8 @@ public:
 std::unique_ptr<Output> open_output(const Format& format);
 
 // A sound input. A paced input's read blocks until the frames were captured;
-// an unpaced one answers at once and the caller keeps the pace.
+// an unpaced one answers at once and the caller keeps the pace. Fewer frames than asked
+// come back only from an input that failed for good; failure() then says why.
 class Input {
 public:
     virtual ~Input() = default;
@@ -46,11 +53,20 @@ public:
     virtual size_t read(uint8_t* data, size_t frames) = 0;
     virtual void pause() {}
     virtual void resume() {}
+    virtual const std::string& failure() const { return failure_; }
+
+protected:
+    std::string failure_;  // empty while the input works
 };
 
 // CHIMELY_AUDIO_IN's file (its samples in the asked format, then silence),
 // else the ALSA capture device, else silence.
 std::unique_ptr<Input> open_input(const Format& format);
+
+// Test seams: the outputs and inputs that the next sessions get, in place of the devices
+// (an empty function restores them). An output factory may answer null for the null device.
+void set_output_factory(std::function<std::unique_ptr<Output>(const Format&)> factory);
+void set_input_factory(std::function<std::unique_ptr<Input>(const Format&)> factory);
 
 // The samples of a PCM WAV file converted to another format (nearest-sample
 // rate conversion, channels mixed or copied); empty when the file is not a

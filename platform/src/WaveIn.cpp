@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -155,7 +156,8 @@ private:
                 lock.lock();
                 continue;
             }
-            if (!started_) {
+            // An input that failed for good is read no more; the buffers added since wait for reset.
+            if (!started_ || failed_) {
                 wake_.wait(lock);
                 continue;
             }
@@ -167,7 +169,7 @@ private:
             } else {
                 const int64_t elapsed = now_us() - clock_start_us_;
                 const uint64_t due = static_cast<uint64_t>(std::max<int64_t>(0, elapsed)) *
-                                         static_cast<uint64_t>(format_.rate) / 1000000 - std::min<uint64_t>(frames_captured_, 0);
+                                     static_cast<uint64_t>(format_.rate) / 1000000;
                 if (due <= frames_captured_) {
                     wake_.wait_for(lock, std::chrono::milliseconds(kPollMs));
                     continue;
@@ -179,7 +181,19 @@ private:
                 continue;
             frames_captured_ += frames;
             deliver(chunk.data(), frames * frame_size);
+            if (!input_->failure().empty())
+                give_up();
         }
+    }
+
+    // The recording ends with what was captured: every buffer comes back with what it holds, and
+    // the reason is told once.
+    void give_up() {
+        std::fprintf(stderr, "wave-in: the sound input failed, recording ends: %s\n", input_->failure().c_str());
+        failed_ = true;
+        for (WAVEHDR* header : queued_)
+            complete(header);
+        queued_.clear();
     }
 
     HWAVEIN handle_ = 0;
@@ -195,6 +209,7 @@ private:
     bool pause_pending_ = false;
     bool resume_pending_ = false;
     bool quit_ = false;
+    bool failed_ = false;
     uint64_t frames_captured_ = 0;
     int64_t clock_start_us_ = 0;
     std::thread worker_;

@@ -21,7 +21,6 @@ using audio_backend::now_us;
 
 constexpr int kChunkMs = 20;         // what the worker copies from the buffers at a time
 constexpr int kNullLeadMs = 40;      // how far the null device runs ahead of the clock
-constexpr int kAlsaLeadMs = 250;     // ALSA blocks on its own once its buffer is full
 constexpr int kIdlePollMs = 5;
 
 std::atomic<uint32_t> g_device_volume{0xFFFFFFFF};
@@ -32,9 +31,14 @@ public:
     WaveOutDevice(HWAVEOUT handle, const Format& format, audio_backend::WaveCallback callback)
         : handle_(handle), format_(format), callback_(callback), output_(audio_backend::open_output(format)),
           dump_(format) {
-        const int lead_ms = output_ ? kAlsaLeadMs : kNullLeadMs;
-        lead_frames_ = static_cast<uint64_t>(format.rate) * lead_ms / 1000;
         chunk_bytes_ = static_cast<size_t>(format.rate * kChunkMs / 1000) * static_cast<size_t>(format.frame_size());
+        // A device runs ahead by what it holds (its writes block once it is full), plus a chunk.
+        lead_frames_ = static_cast<uint64_t>(format.rate) * kNullLeadMs / 1000;
+        if (output_) {
+            const int64_t latency = std::max<int64_t>(0, output_->latency_frames());
+            lead_frames_ = static_cast<uint64_t>(latency) + static_cast<uint64_t>(format.rate) * kChunkMs / 1000;
+            latency_us_ = latency * 1000000 / format.rate;
+        }
         worker_ = std::thread([this] { run(); });
     }
 
@@ -80,6 +84,8 @@ public:
             complete(header);
         sent_.clear();
         queued_.clear();
+        writes_.clear();
+        surely_played_ = 0;
         front_offset_ = 0;
         bytes_sent_ = 0;
         clock_start_us_ = now_us();
@@ -121,17 +127,37 @@ private:
 
     uint64_t frames_sent() const { return bytes_sent_ / static_cast<uint64_t>(format_.frame_size()); }
 
+    // Frames the clock lets the device have played by then: the session's rate since its start.
+    uint64_t frames_by_clock(int64_t at_us) const {
+        const int64_t elapsed = std::max<int64_t>(0, at_us - clock_start_us_);
+        return std::min<uint64_t>(frames_sent(), static_cast<uint64_t>(elapsed) * static_cast<uint64_t>(format_.rate) / 1000000);
+    }
+
     // What has been heard: the clock's count, and the device's when it has one; the smaller wins,
-    // so a buffer is done only when it was really played.
+    // so a buffer is done only when it was really played. A device that cannot say (failed,
+    // underran) leaves the count to the clock. Whatever it answers, a frame whose time has come
+    // and which the device took at least its latency ago has been played: a delay that is stuck
+    // never holds a buffer for ever.
     uint64_t frames_heard() {
-        const uint64_t sent = frames_sent();
-        const int64_t elapsed = std::max<int64_t>(0, now_us() - clock_start_us_);
-        uint64_t heard = std::min<uint64_t>(sent, static_cast<uint64_t>(elapsed) * static_cast<uint64_t>(format_.rate) / 1000000);
+        const int64_t now = now_us();
+        uint64_t heard = frames_by_clock(now);
         if (output_) {
-            const uint64_t delay = static_cast<uint64_t>(output_->delay_frames());
-            heard = std::min(heard, sent > delay ? sent - delay : 0);
+            const uint64_t sent = frames_sent();
+            const int64_t delay = output_->delay_frames();
+            if (delay >= 0)
+                heard = std::min(heard, sent > static_cast<uint64_t>(delay) ? sent - static_cast<uint64_t>(delay) : 0);
+            heard = std::max(heard, std::min(frames_by_clock(now - latency_us_), frames_played_by_latency(now)));
         }
         return heard;
+    }
+
+    uint64_t frames_played_by_latency(int64_t now) {
+        const int64_t late = now - latency_us_;
+        while (!writes_.empty() && writes_.front().at_us <= late) {
+            surely_played_ = writes_.front().frames_sent;
+            writes_.pop_front();
+        }
+        return surely_played_;
     }
 
     void complete_heard() {
@@ -204,6 +230,7 @@ private:
                 if (output_)
                     output_->write(chunk.data(), whole / frame_size);
                 lock.lock();
+                writes_.push_back(Write{now_us(), frames_sent()});
                 continue;
             }
             if (queued_.empty() && sent_.empty())
@@ -219,6 +246,7 @@ private:
     std::unique_ptr<audio_backend::Output> output_;
     audio_backend::DumpSession dump_;
     uint64_t lead_frames_ = 0;
+    int64_t latency_us_ = 0;
     size_t chunk_bytes_ = 0;
 
     std::mutex lock_;  // everything below, and the headers while they are queued
@@ -226,6 +254,12 @@ private:
     std::deque<WAVEHDR*> queued_;
     size_t front_offset_ = 0;  // bytes of queued_.front() already copied
     std::deque<Sent> sent_;
+    struct Write {
+        int64_t at_us = 0;
+        uint64_t frames_sent = 0;  // the session's frames the device had taken by then
+    };
+    std::deque<Write> writes_;  // the device's recent writes, younger than its latency
+    uint64_t surely_played_ = 0;
     uint64_t bytes_sent_ = 0;
     int64_t clock_start_us_ = 0;
     bool drop_pending_ = false;

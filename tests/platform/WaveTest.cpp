@@ -1,3 +1,4 @@
+#include "../../platform/src/AudioBackend.h"
 #include "TempRoot.h"
 #include "plat/Messages.h"
 #include "plat/Wave.h"
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <thread>
@@ -227,6 +229,43 @@ TEST_F(WaveOutTest, DeviceAndHandleVolumesScaleTheSamples) {
     EXPECT_EQ(a.samples[0], 20000);
 }
 
+// A device behind a sound server: it takes everything at once and answers delay () for ever.
+class FakeOutput : public plat::audio_backend::Output {
+public:
+    explicit FakeOutput(std::function<int64_t()> delay) : delay_(std::move(delay)) {}
+    void write(const uint8_t*, size_t) override {}
+    int64_t delay_frames() override { return delay_(); }
+    int64_t latency_frames() const override { return 800; }  // 100 ms at 8000 Hz
+    void drop() override {}
+    void drain() override {}
+
+private:
+    std::function<int64_t()> delay_;
+};
+
+TEST_F(WaveOutTest, ADeviceWhoseDelayIsStuckOrFailingStillHandsEveryBufferBackInTime) {
+    // Stuck where a server's plugin leaves it after the sound; failing as after an underrun.
+    for (const auto& delay : std::vector<std::function<int64_t()>>{[] { return 4000; }, [] { return -1; }}) {
+        plat::audio_backend::set_output_factory([&](const auto&) { return std::make_unique<FakeOutput>(delay); });
+        const plat::HWAVEOUT h = open(8000);
+        Buffer a(800), b(400);
+        const auto start = Clock::now();
+        write(h, a);
+        write(h, b);
+        std::vector<plat::WAVEHDR*> done;
+        plat::MSG msg;
+        while (done.size() < 2 && next_message(msg, 2000))
+            done.push_back(reinterpret_cast<plat::WAVEHDR*>(msg.lparam));
+        const auto took = Clock::now() - start;
+        EXPECT_EQ(done, (std::vector<plat::WAVEHDR*>{&a.header, &b.header}));
+        EXPECT_GE(took, std::chrono::milliseconds(140));  // never before the sound's own length
+        EXPECT_LT(took, std::chrono::milliseconds(1000));
+        EXPECT_EQ(plat::wave_out_close(h), plat::MMSYSERR_NOERROR);
+        drain_messages();
+    }
+    plat::audio_backend::set_output_factory(nullptr);
+}
+
 void write_wav(const std::string& path, const std::vector<int16_t>& samples, uint32_t rate) {
     std::string h(44, '\0');
     auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&h[at], &v, 4); };
@@ -347,6 +386,61 @@ TEST(WaveInTest, ResetReturnsEveryBufferAndCloseFailsWhileBuffersAreQueued) {
     while (messages.size() < 4 && next_message(msg, 500))
         messages.push_back(msg.message);
     EXPECT_EQ(messages, (std::vector<uint32_t>{plat::MM_WIM_OPEN, plat::MM_WIM_DATA, plat::MM_WIM_DATA, plat::MM_WIM_CLOSE}));
+}
+
+// A microphone that gives 300 frames in real time and then fails for good.
+class FailingInput : public plat::audio_backend::Input {
+public:
+    explicit FailingInput(int& reads) : reads_(reads) {}
+    bool paced() const override { return true; }
+    size_t read(uint8_t* data, size_t frames) override {
+        ++reads_;
+        const size_t n = std::min(frames, 300 - given_);
+        std::memset(data, 1, n * 2);
+        std::this_thread::sleep_for(std::chrono::milliseconds(n / 8));
+        given_ += n;
+        if (given_ == 300)
+            failure_ = "the device is gone";
+        return n;
+    }
+
+private:
+    int& reads_;
+    size_t given_ = 0;
+};
+
+TEST(WaveInTest, AnInputThatFailsForGoodEndsTheRecordingWithWhatItGaveAndIsReadNoMore) {
+    drain_messages();
+    int reads = 0;
+    plat::audio_backend::set_input_factory([&](const auto&) { return std::make_unique<FailingInput>(reads); });
+    plat::HWAVEIN h = 0;
+    const plat::WAVEFORMATEX f = mono16(8000);
+    ASSERT_EQ(plat::wave_in_open(&h, plat::WAVE_MAPPER, &f, static_cast<std::uintptr_t>(plat::current_thread_id()), 0,
+                                 plat::CALLBACK_THREAD),
+              plat::MMSYSERR_NOERROR);
+    plat::audio_backend::set_input_factory(nullptr);
+    Buffer a(400), b(400);
+    for (Buffer* x : {&a, &b}) {
+        plat::wave_in_prepare_header(h, &x->header, sizeof x->header);
+        plat::wave_in_add_buffer(h, &x->header, sizeof x->header);
+    }
+    testing::internal::CaptureStderr();
+    plat::wave_in_start(h);
+    std::vector<plat::WAVEHDR*> data;
+    plat::MSG msg;
+    while (data.size() < 2 && next_message(msg, 2000))
+        if (msg.message == plat::MM_WIM_DATA)
+            data.push_back(reinterpret_cast<plat::WAVEHDR*>(msg.lparam));
+    EXPECT_EQ(data, (std::vector<plat::WAVEHDR*>{&a.header, &b.header}));
+    EXPECT_EQ(a.header.bytes_recorded, 600u);
+    EXPECT_EQ(b.header.bytes_recorded, 0u);
+    const int reads_at_failure = reads;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(reads, reads_at_failure);
+    EXPECT_EQ(plat::wave_in_close(h), plat::MMSYSERR_NOERROR);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "wave-in: the sound input failed, recording ends: the device is gone\n");
+    drain_messages();
 }
 
 } // namespace
