@@ -44,8 +44,10 @@ bool is_device_key(uint32_t vk) {
 }
 
 HWND key_target() {
-    HWND focus = get_focus();
-    return focus ? focus : get_active_window();
+    HWND target = get_focus();
+    if (!target)
+        target = get_active_window();
+    return target && accepts_input(target) ? target : nullptr;
 }
 
 Keyboard& Keyboard::instance() {

@@ -42,7 +42,8 @@ private:
 // digits and function keys.
 bool is_device_key(uint32_t virtual_key);
 
-// Where keys and text go: the focus window, else the active window, else nowhere.
+// Where keys and text go: the focus window, else the active window, else
+// nowhere (nor to a window that takes no input).
 HWND key_target();
 
 } // namespace plat::ui

@@ -109,9 +109,9 @@ void Pointer::up(POINT screen) {
 
 void Pointer::wheel(POINT screen, int notches) {
     HWND target = get_focus();
-    if (!target && (target = window_from_point(screen)) && !accepts_input(target))
-        target = nullptr;
     if (!target)
+        target = window_from_point(screen);
+    if (!target || !accepts_input(target))
         return;
     int64_t delta = std::clamp<int64_t>(int64_t(notches) * WHEEL_DELTA, INT16_MIN, INT16_MAX);
     WPARAM buttons = 0;

@@ -45,11 +45,17 @@ TEST_F(Input, HeldKeysRepeatAndAltMakesSystemKeys) {
     EXPECT_EQ(got, want);
 }
 
-TEST_F(Input, KeysGoToTheActiveWindowWithoutFocus) {
+TEST_F(Input, KeysGoToTheActiveWindowWithoutFocusButNeverToADisabledOne) {
     set_focus(nullptr);
     inject_key_press(VK_RETURN);
     EXPECT_EQ(messages(), (std::vector<uint32_t>{WM_KEYDOWN, WM_CHAR, WM_KEYUP}));
     EXPECT_EQ(g_seen[0].hwnd, get_active_window());
+
+    g_seen.clear();
+    enable_window(get_active_window(), false);
+    inject_key_press(VK_RETURN);
+    inject_text(L"x");
+    EXPECT_EQ(messages(), std::vector<uint32_t>{});
 }
 
 TEST_F(Input, TranslatedCharacterComesRightAfterItsKeyDown) {
