@@ -6,24 +6,16 @@
 #include <charconv>
 #include <cstdlib>
 #include <mutex>
-#include <vector>
+#include <utility>
 
 namespace plat {
 namespace {
 
 std::mutex g_mutex;
 
-// Every framebuffer made stays: contexts over an earlier one must not dangle.
-struct Framebuffers {
-    HBITMAP current = nullptr;
-    std::vector<HBITMAP> retired;
-};
-
-// Caller holds g_mutex. Never destroyed: other threads may draw during exit.
-Framebuffers& framebuffers() {
-    static auto* f = new Framebuffers;
-    return *f;
-}
+// The framebuffer keeps its handle for the life of the process; a resize
+// gives it new pixels, so every context over it follows.
+HBITMAP g_framebuffer = nullptr;  // guarded by g_mutex
 
 int dpi_for(int width, int height) { return std::min(width, height) >= 480 ? 192 : 96; }
 
@@ -79,8 +71,9 @@ bool resize_screen(int width, int height) {
         set_last_error(ERROR_INVALID_PARAMETER);
         return false;
     }
-    HBITMAP bitmap = create_bitmap(width, height);
-    if (!bitmap) {
+    // The new pixels are made before anything changes, so running out of memory loses nothing.
+    HBITMAP fresh = create_bitmap(width, height);
+    if (!fresh) {
         set_last_error(ERROR_NOT_ENOUGH_MEMORY);
         return false;
     }
@@ -89,19 +82,22 @@ bool resize_screen(int width, int height) {
     profile.width = width;
     profile.height = height;
     profile.dpi_x = profile.dpi_y = dpi_for(width, height);
-    Framebuffers& f = framebuffers();
-    if (f.current)
-        f.retired.push_back(f.current);
-    f.current = bitmap;
+    if (!g_framebuffer) {
+        g_framebuffer = fresh;
+        return true;
+    }
+    DeviceContext* selected_into = g_framebuffer->selected_into;
+    *g_framebuffer = std::move(*fresh);
+    g_framebuffer->selected_into = selected_into;
+    delete_bitmap(fresh);
     return true;
 }
 
 HBITMAP screen_bitmap() {
     std::lock_guard lock(g_mutex);
-    Framebuffers& f = framebuffers();
-    if (!f.current)
-        f.current = create_bitmap(current().width, current().height);
-    return f.current;
+    if (!g_framebuffer)
+        g_framebuffer = create_bitmap(current().width, current().height);
+    return g_framebuffer;
 }
 
 HDC get_screen_dc() {

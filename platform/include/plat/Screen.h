@@ -26,16 +26,18 @@ const ScreenProfile& screen_profile();
 // Test seam: replaces the process's profile (the framebuffer keeps its size).
 void set_screen_profile(const ScreenProfile& profile);
 // A new screen size at run time: the profile takes it (dots per inch by the
-// shorter side, as make_screen_profile) and the framebuffer is made anew.
+// shorter side, as make_screen_profile) and the framebuffer is made anew at
+// that size (blank).
 // False, with nothing changed, for a side outside 1..max_surface_dimension
 // (last error ERROR_INVALID_PARAMETER) or when the new framebuffer cannot be
 // made (ERROR_NOT_ENOUGH_MEMORY). Window notification is
 // set_screen_size's ("plat/System.h").
 bool resize_screen(int width, int height);
 
-// The framebuffer, made on first use at the profile's size. A resize makes a
-// new one; the earlier ones live on until the process ends, so contexts and
-// pixel pointers taken before stay valid (they no longer reach the screen).
+// The framebuffer, made on first use at the profile's size; the handle lives
+// as long as the process. A resize gives it new pixels, so contexts over it
+// follow the new size; pixel pointers from get_bitmap_info are then stale, so
+// resize on the screen's thread, between compositions.
 HBITMAP screen_bitmap();
 // A context over the current framebuffer; free it with delete_dc.
 HDC get_screen_dc();

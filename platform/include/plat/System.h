@@ -51,6 +51,8 @@ RECT work_area();
 
 // Full-screen mode (the shell's SHFullScreen flags); the top band is not
 // drawn under a full-screen window and the work area is the whole screen.
+// Only the task-bar flags change anything here (showing and hiding at once
+// is refused); the input-panel button and the start icon are never drawn.
 constexpr uint32_t SHFS_SHOWTASKBAR = 0x0001;
 constexpr uint32_t SHFS_HIDETASKBAR = 0x0002;
 constexpr uint32_t SHFS_SHOWSIPBUTTON = 0x0004;
@@ -78,7 +80,9 @@ int ext_escape(HDC dc, int escape, int input_size, const void* input, int output
 
 // A run-time change of the screen's size: the framebuffer is made anew and
 // every top-level window of the process gets WM_SETTINGCHANGE with wparam
-// SETTINGCHANGE_RESET.
+// SETTINGCHANGE_RESET (sent, so each has placed itself on return). The size
+// it already has changes nothing and tells no one; a refused size (see
+// resize_screen) answers false and tells no one either.
 constexpr WPARAM SETTINGCHANGE_RESET = 12290;
 bool set_screen_size(int width, int height);
 

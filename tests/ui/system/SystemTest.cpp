@@ -75,6 +75,7 @@ TEST(System, ProfileAnswersAndWorkAreaPerBandWidth) {
 }
 
 TEST(System, TextsMustFitWithTheirTerminator) {
+    set_screen_profile(make_screen_profile("240x320", "pocketpc"));
     wchar_t text[9] = {};  // "PocketPC" and its terminator
     EXPECT_TRUE(system_parameters_info(SPI_GETPLATFORMTYPE, sizeof(text), text, 0));
     EXPECT_EQ(std::wstring(text), L"PocketPC");
@@ -142,28 +143,31 @@ TEST(System, ScreenSizeChangeRemakesTheFramebufferAndTellsEveryTopLevelWindow) {
     HWND hidden = make_window(0);
     HWND child = make_window(WS_CHILD, shown);  // children are not told
     ASSERT_TRUE(shown && hidden && child);
-    HDC old_dc = get_screen_dc();
-    HBITMAP old = screen_bitmap();
+    set_screen_profile(make_screen_profile("240x320", "pocketpc"));
+    g_setting_changes.clear();
+    HDC dc = get_screen_dc();
 
     ASSERT_TRUE(set_screen_size(480, 640));
     BitmapInfo info;
     ASSERT_TRUE(get_bitmap_info(screen_bitmap(), info));
-    EXPECT_NE(screen_bitmap(), old);
     EXPECT_EQ(info.width, 480);
     EXPECT_EQ(info.height, 640);
     EXPECT_EQ(screen_profile().dpi_x, 192);
     EXPECT_EQ(band_height(screen_profile()), 52);
     EXPECT_EQ(get_system_metrics(SM_CXSCREEN), 480);
 
-    std::vector<std::pair<HWND, WPARAM>> expected = {{shown, SETTINGCHANGE_RESET}, {hidden, SETTINGCHANGE_RESET}};
-    std::sort(g_setting_changes.begin(), g_setting_changes.end());
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(g_setting_changes, expected);
+    auto told = [](HWND window) {
+        return std::count(g_setting_changes.begin(), g_setting_changes.end(), std::pair{window, SETTINGCHANGE_RESET});
+    };
+    EXPECT_EQ(told(shown), 1);
+    EXPECT_EQ(told(hidden), 1);
+    EXPECT_EQ(told(child), 0);
 
-    // A context taken before still draws, on the framebuffer it was made over.
-    EXPECT_TRUE(fill_rect(old_dc, {0, 0, 2, 2}, rgb(9, 8, 7)));
-    EXPECT_EQ(get_pixel(old_dc, 1, 1), rgb(9, 8, 7));
-    delete_dc(old_dc);
+    // A context taken before follows the new framebuffer.
+    EXPECT_EQ(get_selected_bitmap(dc), screen_bitmap());
+    EXPECT_TRUE(fill_rect(dc, {470, 630, 480, 640}, rgb(9, 8, 7)));
+    EXPECT_EQ(get_pixel(dc, 479, 639), rgb(9, 8, 7));
+    delete_dc(dc);
 
     g_setting_changes.clear();
     EXPECT_FALSE(set_screen_size(0, 320));
