@@ -25,13 +25,17 @@ using namespace plat;
 constexpr int ready_fd = 3;
 constexpr uint32_t wait_for_peer_ms = 30000;
 
-Event g_copy_data_arrived;
+// Never destroyed: the peer exits from another thread while its windows still run.
+Event& copy_data_arrived() {
+    static auto* arrived = new Event;
+    return *arrived;
+}
 
 LRESULT peer_proc(HWND window, uint32_t message, WPARAM wparam, LPARAM lparam) {
     if (message != WM_COPYDATA)
         return def_window_proc(window, message, wparam, lparam);
     const auto& cds = *reinterpret_cast<const COPYDATASTRUCT*>(lparam);
-    g_copy_data_arrived.set();
+    copy_data_arrived().set();
     if (cds.dwData != retitle)
         return LRESULT(digest(cds.dwData, cds.cbData, cds.lpData));
     set_window_text(window, from_utf16le(cds.lpData, cds.cbData));
@@ -41,7 +45,7 @@ LRESULT peer_proc(HWND window, uint32_t message, WPARAM wparam, LPARAM lparam) {
 // Holds the thread in a send of its own until the hand-over has arrived.
 LRESULT helper_proc(HWND window, uint32_t message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_APP)
-        return g_copy_data_arrived.wait_for(wait_for_peer_ms);
+        return copy_data_arrived().wait_for(wait_for_peer_ms);
     return def_window_proc(window, message, wparam, lparam);
 }
 
