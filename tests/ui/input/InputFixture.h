@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <vector>
 
 // Two top-level windows side by side (A takes double clicks, B does not) and
@@ -19,7 +20,11 @@ struct Seen {
     uint32_t message = 0;
     WPARAM wparam = 0;
     LPARAM lparam = 0;
+    bool operator==(const Seen&) const = default;
 };
+inline void PrintTo(const Seen& s, std::ostream* os) {
+    *os << s.hwnd << " 0x" << std::hex << s.message << " " << s.wparam << " " << s.lparam << std::dec;
+}
 
 inline std::vector<Seen> g_seen;
 inline bool g_recognise = false;           // presses run the tap-and-hold recogniser
@@ -77,6 +82,10 @@ protected:
     static void click(int32_t x, int32_t y) {
         inject_pointer_down(x, y);
         inject_pointer_up(x, y);
+    }
+    static std::vector<Seen> seen() {
+        pump();
+        return g_seen;
     }
     static std::vector<uint32_t> messages() {
         pump();
