@@ -36,6 +36,10 @@ LRESULT peer_proc(HWND window, uint32_t message, WPARAM wparam, LPARAM lparam) {
         return def_window_proc(window, message, wparam, lparam);
     const auto& cds = *reinterpret_cast<const COPYDATASTRUCT*>(lparam);
     copy_data_arrived().set();
+    if (cds.dwData == echo) {
+        COPYDATASTRUCT back{echoed_back, cds.cbData, cds.lpData};
+        return send_message(reinterpret_cast<HWND>(wparam), WM_COPYDATA, WPARAM(window), LPARAM(&back));
+    }
     if (cds.dwData != retitle)
         return LRESULT(digest(cds.dwData, cds.cbData, cds.lpData));
     set_window_text(window, from_utf16le(cds.lpData, cds.cbData));

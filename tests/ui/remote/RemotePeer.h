@@ -15,6 +15,10 @@ constexpr wchar_t peer_title[] = L"Peer window";
 // (cbData / 2 UTF-16 units) and answers 2 when the sending window's class
 // reads "SenderClass", else 1. Any other dwData answers digest().
 constexpr std::uintptr_t retitle = 0;
+// Copy-data with this dwData is handed back to the sending window (dwData
+// echoed_back) while the sender still waits; the peer answers its answer.
+constexpr std::uintptr_t echo = 1;
+constexpr std::uintptr_t echoed_back = 2;
 
 uint64_t digest(std::uintptr_t data_id, uint32_t size, const void* bytes);
 

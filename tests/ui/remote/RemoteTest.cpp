@@ -23,7 +23,10 @@ using remote_test::Peer;
 namespace {
 
 LRESULT sender_proc(HWND window, uint32_t message, WPARAM wparam, LPARAM lparam) {
-    return def_window_proc(window, message, wparam, lparam);
+    if (message != WM_COPYDATA)
+        return def_window_proc(window, message, wparam, lparam);
+    const auto& cds = *reinterpret_cast<const COPYDATASTRUCT*>(lparam);
+    return LRESULT(remote_test::digest(cds.dwData, cds.cbData, cds.lpData));
 }
 
 // This process's own published window, the sender of the hand-overs.
@@ -104,6 +107,9 @@ TEST(RemoteWindows, OtherProcessWindowFollowsOwnWithItsClassAndText) {
     const std::wstring text = L"-alarm \"Wake \u00e9\U0001D11E\"";
     EXPECT_EQ(copy_data(remote, sender, remote_test::retitle, to_utf16le(text)), 2);
     EXPECT_EQ(get_window_text(remote), text);
+
+    // The receiver hands over to us while we wait for it: our thread handles that meanwhile.
+    EXPECT_EQ(copy_data(remote, sender, remote_test::echo, "ping"), expected(remote_test::echoed_back, "ping"));
 }
 
 TEST(RemoteWindows, CopyDataArrivesWholeUpToTheLimit) {

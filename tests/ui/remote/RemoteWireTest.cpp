@@ -63,20 +63,12 @@ TEST(RemoteWire, MalformedRequestsAreRefused) {
     EXPECT_FALSE(parses(wire::encode_request(big)));
 }
 
-TEST(RemoteWire, MalformedAnswerBodiesAreRefused) {
+TEST(RemoteWire, AnswersThatDoNotAddUpAreRefused) {
     std::vector<uint32_t> numbers;
-    EXPECT_TRUE(wire::parse_list(wire::bytes_of(wire::encode_list({3, 7})), numbers));
-    EXPECT_EQ(numbers, (std::vector<uint32_t>{3, 7}));
     EXPECT_FALSE(wire::parse_list(wire::bytes_of(wire::encode_list({3, 7}) + "x"), numbers));
     EXPECT_FALSE(wire::parse_list(wire::bytes_of(std::string("\xff\xff\xff\xff", 4)), numbers));
-
     std::wstring text;
     EXPECT_FALSE(wire::parse_text(wire::bytes_of("abc"), text));
-    LRESULT result = 0;
-    EXPECT_TRUE(wire::parse_result(wire::bytes_of(wire::encode_result(-2)), result));
-    EXPECT_EQ(result, -2);
-    EXPECT_FALSE(wire::parse_result(wire::bytes_of("1234567"), result));
-
     uint32_t status = 0, length = 0;
     EXPECT_FALSE(wire::parse_answer_header(wire::bytes_of(std::string("CWA1\0\0\0\0\0\0\x20\0", 12)), status, length));
 }
