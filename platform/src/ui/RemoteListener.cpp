@@ -143,13 +143,13 @@ void RemoteListener::publish(HWND window) {
     std::lock_guard lock(mutex_);
     if (!window || numbers_.count(window))
         return;
-    if (next_number_ == 0)
-        next_number_ = 1;
-    while (windows_.count(next_number_))
-        ++next_number_;
-    windows_[next_number_] = window;
-    numbers_[window] = next_number_;
-    ++next_number_;
+    // Numbers are not reused before they wrap, so a stale handle rarely names a new window.
+    uint32_t number = next_number_;
+    while (number == 0 || windows_.count(number))
+        ++number;
+    next_number_ = number + 1;
+    windows_[number] = window;
+    numbers_[window] = number;
     if (listen_fd_ < 0)
         start_listening();
 }
