@@ -163,6 +163,7 @@ bool Alarm::load(const XmlNode& element) {
     exceptions_.clear();
     if (XmlNode exceptions = xml_find_child(element, el_exceptions)) {
         int count = xml_child_count(exceptions);
+        exceptions_.reserve(static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) {
             XmlNode child = xml_child_at(exceptions, i);
             if (!is_element(child))

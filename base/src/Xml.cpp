@@ -6,9 +6,30 @@
 
 #include <pugixml.hpp>
 
+#include <array>
+#include <cstdlib>
 #include <cstring>
 
 namespace liba {
+
+// Where a walk over one parent's children stood last: index and node of that child.
+struct ChildCursor {
+    pugi::xml_node_struct* parent = nullptr;
+    pugi::xml_node_struct* node = nullptr;
+    int index = 0;
+    unsigned used = 0;  // last use, for replacing the oldest
+};
+
+struct XmlDocument {
+    // The loaded file, parsed in place: the tree points into it, so it outlives the tree.
+    std::string source;
+    pugi::xml_document tree;
+    // A few parents, so that a walk inside a walk (alarms, then each alarm's exceptions) stays
+    // linear. Appending never moves a child's index; removing clears them all.
+    std::array<ChildCursor, 4> cursors = {};
+    unsigned clock = 0;
+};
+
 namespace {
 
 // Comments and processing instructions stay in the tree as the device's model keeps them;
@@ -74,6 +95,35 @@ std::string value_text(std::wstring_view value) {
     return plat::to_utf8(clean);
 }
 
+// The files' names and most values are ASCII, which needs no conversion; loading a long alarm
+// list converts tens of thousands of them.
+std::string narrow(std::wstring_view text) {
+    for (wchar_t c : text)
+        if (c >= 0x80)
+            return plat::to_utf8(text);
+    return std::string(text.begin(), text.end());
+}
+
+// Compares without converting when the wanted name is ASCII.
+bool name_equals(std::wstring_view wanted, const char* name) {
+    for (wchar_t c : wanted) {
+        if (c >= 0x80)
+            return narrow(wanted) == name;
+        if (static_cast<unsigned char>(*name) != c || !*name)
+            return false;
+        ++name;
+    }
+    return !*name;
+}
+
+std::wstring widen(const char* utf8) {
+    const char* end = utf8;
+    for (; *end; ++end)
+        if (static_cast<unsigned char>(*end) >= 0x80)
+            return plat::from_utf8(utf8);
+    return std::wstring(utf8, end);
+}
+
 struct StringWriter : pugi::xml_writer {
     std::string bytes;
     void write(const void* data, size_t size) override {
@@ -83,23 +133,23 @@ struct StringWriter : pugi::xml_writer {
 
 } // namespace
 
-XmlNode::XmlNode(std::shared_ptr<pugi::xml_document> document, pugi::xml_node_struct* node)
+XmlNode::XmlNode(std::shared_ptr<XmlDocument> document, pugi::xml_node_struct* node)
     : document_(std::move(document)), node_(node) {}
 
 XmlNode xml_load_document(std::wstring_view path) {
-    std::string bytes;
+    auto document = std::make_shared<XmlDocument>();
+    std::string& bytes = document->source;
     if (!plat::read_file(expanded_path(path), bytes))
         return XmlNode();
-    auto document = std::make_shared<pugi::xml_document>();
-    if (!document->load_buffer(bytes.data(), bytes.size(), parse_flags, pugi::encoding_auto))
+    if (!document->tree.load_buffer_inplace(bytes.data(), bytes.size(), parse_flags, pugi::encoding_auto))
         return XmlNode();
-    pugi::xml_node_struct* root = document->internal_object();
+    pugi::xml_node_struct* root = document->tree.internal_object();
     return XmlNode(std::move(document), root);
 }
 
 XmlNode xml_create_document() {
-    auto document = std::make_shared<pugi::xml_document>();
-    pugi::xml_node_struct* root = document->internal_object();
+    auto document = std::make_shared<XmlDocument>();
+    pugi::xml_node_struct* root = document->tree.internal_object();
     return XmlNode(std::move(document), root);
 }
 
@@ -108,7 +158,7 @@ bool xml_save_document(const XmlNode& document, std::wstring_view path) {
         return false;
     StringWriter writer;
     writer.bytes = declaration;
-    document.document()->save(writer, "\t", pugi::format_indent | pugi::format_no_declaration,
+    document.document()->tree.save(writer, "\t", pugi::format_indent | pugi::format_no_declaration,
                               pugi::encoding_utf8);
     return plat::write_file_atomically(expanded_path(path), writer.bytes);
 }
@@ -120,9 +170,8 @@ XmlNode xml_find_child(const XmlNode& parent, std::wstring_view name) {
 }
 
 bool xml_find_child_into(const XmlNode& parent, std::wstring_view name, XmlNode& child) {
-    const std::string wanted = plat::to_utf8(name);
     for (pugi::xml_node node : node_of(parent).children()) {
-        if (wanted == node_name_of(node)) {
+        if (name_equals(name, node_name_of(node))) {
             child = handle_of(parent, node);
             return true;
         }
@@ -132,13 +181,34 @@ bool xml_find_child_into(const XmlNode& parent, std::wstring_view name, XmlNode&
 }
 
 XmlNode xml_child_at(const XmlNode& parent, int index) {
-    if (index < 0)
+    pugi::xml_node from = node_of(parent);
+    if (index < 0 || !from || !parent.document())
         return XmlNode();
-    for (pugi::xml_node node : node_of(parent).children()) {
-        if (index-- == 0)
-            return handle_of(parent, node);
+    XmlDocument& document = *parent.document();
+    ChildCursor* cursor = &document.cursors[0];
+    for (ChildCursor& c : document.cursors) {
+        if (c.parent == from.internal_object()) {
+            cursor = &c;
+            break;
+        }
+        if (c.used < cursor->used)
+            cursor = &c;
     }
-    return XmlNode();
+    // Start from the remembered child when it is nearer than the first child.
+    pugi::xml_node node = from.first_child();
+    int at = 0;
+    if (cursor->parent == from.internal_object() && std::abs(cursor->index - index) < index) {
+        node = pugi::xml_node(cursor->node);
+        at = cursor->index;
+    }
+    for (; node && at < index; ++at)
+        node = node.next_sibling();
+    for (; node && at > index; --at)
+        node = node.previous_sibling();
+    if (!node)
+        return XmlNode();
+    *cursor = ChildCursor{from.internal_object(), node.internal_object(), index, ++document.clock};
+    return handle_of(parent, node);
 }
 
 int xml_child_count(const XmlNode& parent) {
@@ -153,20 +223,29 @@ int xml_child_count(const XmlNode& parent) {
 std::wstring xml_node_name(const XmlNode& node) {
     if (node.is_null())
         return {};
-    return plat::from_utf8(node_name_of(node_of(node)));
+    return widen(node_name_of(node_of(node)));
 }
 
 XmlNode xml_add_child(const XmlNode& parent, std::wstring_view name) {
     if (!is_xml_name(name))
         return XmlNode();
-    return handle_of(parent, node_of(parent).append_child(plat::to_utf8(name).c_str()));
+    return handle_of(parent, node_of(parent).append_child(narrow(name).c_str()));
+}
+
+bool xml_remove_child(const XmlNode& parent, const XmlNode& child) {
+    pugi::xml_node node = node_of(child);
+    if (!node || node.parent() != node_of(parent) || !parent.document())
+        return false;
+    // A remembered position may be the removed node or lie below it.
+    parent.document()->cursors.fill(ChildCursor{});
+    return node_of(parent).remove_child(node);
 }
 
 void xml_set_attribute(const XmlNode& element, std::wstring_view name, std::wstring_view value) {
     pugi::xml_node node = node_of(element);
     if (node.type() != pugi::node_element || !is_xml_name(name))
         return;
-    const std::string key = plat::to_utf8(name);
+    const std::string key = narrow(name);
     pugi::xml_attribute attribute = node.attribute(key.c_str());
     if (!attribute)
         attribute = node.append_attribute(key.c_str());
@@ -176,17 +255,19 @@ void xml_set_attribute(const XmlNode& element, std::wstring_view name, std::wstr
 bool xml_get_attribute(const XmlNode& node, std::wstring_view name, std::wstring& value) {
     if (!is_xml_name(name))
         return false;
-    const pugi::xml_attribute attribute = node_of(node).attribute(plat::to_utf8(name).c_str());
+    pugi::xml_attribute attribute = node_of(node).first_attribute();
+    while (attribute && !name_equals(name, attribute.name()))
+        attribute = attribute.next_attribute();
     if (!attribute)
         return false;
-    value = plat::from_utf8(attribute.value());
+    value = widen(attribute.value());
     return true;
 }
 
 std::vector<std::pair<std::wstring, std::wstring>> xml_attributes(const XmlNode& node) {
     std::vector<std::pair<std::wstring, std::wstring>> result;
     for (const pugi::xml_attribute& attribute : node_of(node).attributes())
-        result.emplace_back(plat::from_utf8(attribute.name()), plat::from_utf8(attribute.value()));
+        result.emplace_back(widen(attribute.name()), widen(attribute.value()));
     return result;
 }
 

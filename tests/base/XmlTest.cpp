@@ -231,3 +231,39 @@ TEST(Xml, ChildHandleKeepsItsDocumentAlive) {
     EXPECT_EQ(xml_node_name(text), L"#text");
     EXPECT_TRUE(xml_add_child(text, L"A").is_null());
 }
+
+// Index walks remember where they stood; adding and removing children between calls, walking
+// two parents in turn and walking backwards must give what a walk from the first child gives.
+TEST(Xml, ChildWalksStayRightWhileChildrenComeAndGo) {
+    XmlNode document = xml_create_document();
+    XmlNode root = xml_add_child(document, L"R");
+    XmlNode other = xml_add_child(document, L"S");
+    std::vector<std::wstring> names;
+    for (int i = 0; i < 8; ++i) {
+        names.push_back(L"c" + std::to_wstring(i));
+        xml_add_child(root, names.back());
+        xml_add_child(other, L"o" + std::to_wstring(i));
+    }
+    auto expect_walk = [&](int from, int to, int step) {
+        for (int i = from; i != to; i += step) {
+            ASSERT_EQ(xml_node_name(xml_child_at(root, i)), names[i]) << i;
+            ASSERT_EQ(xml_node_name(xml_child_at(other, i % 8)), L"o" + std::to_wstring(i % 8)) << i;
+        }
+    };
+    expect_walk(0, 5, 1);
+    names.push_back(L"added");
+    xml_add_child(root, names.back());
+    expect_walk(5, 9, 1);
+    // The remembered child itself, and one before it.
+    EXPECT_TRUE(xml_remove_child(root, xml_child_at(root, 8)));
+    names.erase(names.begin() + 8);
+    EXPECT_TRUE(xml_remove_child(root, xml_child_at(root, 2)));
+    names.erase(names.begin() + 2);
+    ASSERT_EQ(xml_child_count(root), static_cast<int>(names.size()));
+    expect_walk(static_cast<int>(names.size()) - 1, -1, -1);
+    EXPECT_TRUE(xml_child_at(root, static_cast<int>(names.size())).is_null());
+    // Not a child of that parent: nothing happens.
+    EXPECT_FALSE(xml_remove_child(other, xml_child_at(root, 0)));
+    EXPECT_FALSE(xml_remove_child(XmlNode(), xml_child_at(root, 0)));
+    expect_walk(0, static_cast<int>(names.size()), 1);
+}

@@ -6,7 +6,6 @@
 #include <string_view>
 
 namespace pugi {
-class xml_document;
 struct xml_node_struct;
 } // namespace pugi
 
@@ -14,20 +13,23 @@ struct xml_node_struct;
 // Every operation accepts a null handle and then finds nothing or fails; none throws.
 namespace liba {
 
+// One parsed tree and what the child walks remember about it (defined in Xml.cpp).
+struct XmlDocument;
+
 // A handle to one node of a document, to a whole document, or to nothing. A handle keeps its
 // document alive. Handles must not be shared between threads.
 class XmlNode {
 public:
     XmlNode() = default;
-    XmlNode(std::shared_ptr<pugi::xml_document> document, pugi::xml_node_struct* node);
+    XmlNode(std::shared_ptr<XmlDocument> document, pugi::xml_node_struct* node);
 
     bool is_null() const { return node_ == nullptr; }
     explicit operator bool() const { return node_ != nullptr; }
     pugi::xml_node_struct* node() const { return node_; }
-    const std::shared_ptr<pugi::xml_document>& document() const { return document_; }
+    const std::shared_ptr<XmlDocument>& document() const { return document_; }
 
 private:
-    std::shared_ptr<pugi::xml_document> document_;
+    std::shared_ptr<XmlDocument> document_;
     pugi::xml_node_struct* node_ = nullptr;
 };
 
@@ -42,7 +44,9 @@ bool xml_save_document(const XmlNode& document, std::wstring_view path);
 // The first child whose name equals name exactly (letter case counts).
 XmlNode xml_find_child(const XmlNode& parent, std::wstring_view name);
 bool xml_find_child_into(const XmlNode& parent, std::wstring_view name, XmlNode& child);
-// Children of every kind count; null when index is outside 0..count-1.
+// Children of every kind count; null when index is outside 0..count-1. The document remembers
+// where the last calls for a few parents ended, so a walk over increasing (or decreasing)
+// indexes costs one step per call.
 XmlNode xml_child_at(const XmlNode& parent, int index);
 int xml_child_count(const XmlNode& parent);
 // An element's tag; "#text", "#comment", "#cdata-section" and "#document" for those nodes.
@@ -50,6 +54,10 @@ std::wstring xml_node_name(const XmlNode& node);
 
 // Appends a new element to a document or an element; null when the name is not a valid XML name.
 XmlNode xml_add_child(const XmlNode& parent, std::wstring_view name);
+// Removes a child (and everything below it) from its parent; false when child is not one of
+// parent's children. Handles to the removed nodes must not be used afterwards. The tree changes
+// only through these operations, never through node() directly.
+bool xml_remove_child(const XmlNode& parent, const XmlNode& child);
 // Sets or replaces an attribute of an element; anything else (or an invalid name) is ignored.
 void xml_set_attribute(const XmlNode& element, std::wstring_view name, std::wstring_view value);
 // True and value assigned when the attribute exists; otherwise false and value untouched.
