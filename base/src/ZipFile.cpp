@@ -46,39 +46,45 @@ void ZipFile::clear_entry() {
 }
 
 std::wstring ZipFile::read_entry_header() {
-    if (ResourceReader::has_error() || next_header_ >= archive_size_ || !archive_.seek(next_header_))
-        return {};
-    uint32_t signature = 0;
-    uint16_t version = 0, flags = 0, method = 0, name_length = 0, extra_length = 0;
-    uint32_t compressed_size = 0, size = 0;
-    // Version, flags and method are read; time, date and CRC-32 are skipped unchecked.
-    if (!read_u32(signature) || signature != local_header_signature || !read_u16(version) || !read_u16(flags) ||
-        !read_u16(method) || archive_.skip(8) != 8)
-        return {};
-    read_u32(compressed_size);
-    read_u32(size);
-    read_u16(name_length);
-    read_u16(extra_length);
+    // An entry without a name can't be asked for, but the entries behind it can: step over it.
+    for (;;) {
+        if (ResourceReader::has_error() || next_header_ >= archive_size_ || !archive_.seek(next_header_))
+            return {};
+        uint32_t signature = 0;
+        uint16_t version = 0, flags = 0, method = 0, name_length = 0, extra_length = 0;
+        uint32_t compressed_size = 0, size = 0;
+        // Version, flags and method are read; time, date and CRC-32 are skipped unchecked.
+        if (!read_u32(signature) || signature != local_header_signature || !read_u16(version) || !read_u16(flags) ||
+            !read_u16(method) || archive_.skip(8) != 8)
+            return {};
+        read_u32(compressed_size);
+        read_u32(size);
+        read_u16(name_length);
+        read_u16(extra_length);
 
-    std::string name(name_length, '\0');
-    if (archive_.read(name.data(), name_length) != name_length)
-        return {};
-    if (extra_length && archive_.skip(extra_length) != extra_length)
-        return {};
-    // A compressed entry ends the walk: its stored length is unknown to us.
-    if (method != method_stored || (flags & flag_data_descriptor) || compressed_size != size)
-        return {};
-    uint32_t data = archive_.tell();
-    // 64-bit sum: a crafted size must not wrap the next header behind this one.
-    uint64_t next = uint64_t(data) + size;
-    if (data == 0 || next > archive_size_)
-        return {};
+        std::string name(name_length, '\0');
+        if (archive_.read(name.data(), name_length) != name_length)
+            return {};
+        if (extra_length && archive_.skip(extra_length) != extra_length)
+            return {};
+        // A compressed entry ends the walk: its stored length is unknown to us.
+        if (method != method_stored || (flags & flag_data_descriptor) || compressed_size != size)
+            return {};
+        uint32_t data = archive_.tell();
+        // 64-bit sum: a crafted size must not wrap the next header behind this one.
+        uint64_t next = uint64_t(data) + size;
+        if (data == 0 || next > archive_size_)
+            return {};
+        // Each header is at least 30 bytes long, so the walk always moves on.
+        next_header_ = uint32_t(next);
+        if (name.empty())
+            continue;
 
-    data_offset_ = data;
-    size_ = size;
-    position_ = 0;
-    next_header_ = uint32_t(next);
-    return plat::from_cp1252(name);
+        data_offset_ = data;
+        size_ = size;
+        position_ = 0;
+        return plat::from_cp1252(name);
+    }
 }
 
 bool ZipFile::find_entry(std::wstring_view name) {

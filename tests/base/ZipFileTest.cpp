@@ -221,4 +221,15 @@ TEST(ZipFileTest, WalkListsEntriesInArchiveOrder) {
     EXPECT_EQ(sizes, (std::vector<uint32_t>{1, 2, 3}));
 }
 
+TEST(ZipFileTest, EntriesWithoutANameAreSteppedOver) {
+    liba::ZipFile zip(write_zip("unnamed.zip", make_zip({{"one", "1"}, {"", "skipped"}, {"", ""}, {"three", "333"}})));
+    std::vector<std::wstring> names;
+    for (std::wstring n = zip.read_entry_header(); !n.empty(); n = zip.read_entry_header())
+        names.push_back(n);
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"one", L"three"}));
+    ASSERT_TRUE(zip.find_entry(L"three"));
+    EXPECT_EQ(read_all(zip), "333");
+    EXPECT_FALSE(zip.find_entry(L""));
+}
+
 } // namespace
