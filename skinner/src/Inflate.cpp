@@ -1,5 +1,9 @@
 #include "skinner/Inflate.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
 namespace skinner {
 namespace {
 
@@ -7,6 +11,12 @@ constexpr int max_code_length = 15;
 constexpr int literal_symbols = 288;  // the fixed code's alphabet, 286 and 287 never valid
 constexpr int distance_symbols = 32;  // the fixed code's alphabet, 30 and 31 never valid
 constexpr int end_of_block = 256;
+constexpr int literal_root_bits = 10;
+constexpr int distance_root_bits = 8;
+constexpr int code_length_root_bits = 7; // code-length codes are at most 7 bits long
+constexpr size_t longest_match = 258;
+constexpr size_t copy_slack = 16;        // match copies may write this far past their end
+constexpr size_t run_size = 128 * 1024;  // output gathered between deliveries
 
 constexpr uint16_t length_base[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
                                       31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
@@ -20,242 +30,368 @@ constexpr uint8_t distance_extra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4, 
 // Order in which a dynamic block lists the lengths of the code-length code.
 constexpr uint8_t code_length_order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
 
+// Table entry kinds; a base entry keeps its extra bit count in the low bits,
+// a link entry its sub-table's index bits.
+constexpr uint32_t kind_literal = 0x00;
+constexpr uint32_t kind_base = 0x10;
+constexpr uint32_t kind_end = 0x20;
+constexpr uint32_t kind_link = 0x40;
+constexpr uint32_t kind_invalid = 0x80;
+
+constexpr uint32_t entry(uint32_t length, uint32_t kind, uint32_t value) { return length | kind << 8 | value << 16; }
+constexpr int entry_length(uint32_t e) { return int(e & 0xFF); }
+constexpr uint32_t entry_kind(uint32_t e) { return (e >> 8) & 0xFF; }
+constexpr uint32_t entry_value(uint32_t e) { return e >> 16; }
+constexpr uint32_t invalid_entry = entry(0, kind_invalid, 0);
+
+uint32_t symbol_entry(int symbol, int length, Inflate::Table::Alphabet alphabet) {
+    using Alphabet = Inflate::Table::Alphabet;
+    uint32_t len = uint32_t(length);
+    if (alphabet == Alphabet::code_lengths)
+        return entry(len, kind_literal, uint32_t(symbol));
+    if (alphabet == Alphabet::distances)
+        return symbol < 30 ? entry(len, kind_base | distance_extra[symbol], distance_base[symbol]) : invalid_entry;
+    if (symbol < end_of_block)
+        return entry(len, kind_literal, uint32_t(symbol));
+    if (symbol == end_of_block)
+        return entry(len, kind_end, 0);
+    int index = symbol - 257;
+    return index < 29 ? entry(len, kind_base | length_extra[index], length_base[index]) : invalid_entry;
+}
+
+uint32_t reversed(uint32_t code, int length) {
+    uint32_t r = 0;
+    for (int i = 0; i < length; ++i)
+        r = r << 1 | ((code >> i) & 1);
+    return r;
+}
+
+// The entry for the code at the front of the buffer (invalid when the code
+// has no such code); its length may exceed the buffered bits.
+inline uint32_t lookup(const uint32_t* table, int root_bits, uint64_t bits) {
+    uint32_t e = table[bits & ((1u << root_bits) - 1)];
+    if (entry_kind(e) & kind_link) {
+        uint32_t sub_bits = entry_kind(e) & 0x0F;
+        e = table[entry_value(e) + ((bits >> root_bits) & ((1u << sub_bits) - 1))];
+    }
+    return e;
+}
+
+// Copies a match whose source starts `distance` back; may write up to
+// copy_slack bytes past the end, which later output overwrites.
+inline uint8_t* copy_match(uint8_t* out, size_t distance, size_t length) {
+    const uint8_t* from = out - distance;
+    uint8_t* end = out + length;
+    if (distance >= 16) {
+        do {
+            std::memcpy(out, from, 16);
+            out += 16;
+            from += 16;
+        } while (out < end);
+        return end;
+    }
+    if (distance == 1) {
+        std::memset(out, *from, length);
+        return end;
+    }
+    // Below 8 the match repeats a pattern: its first multiple of the distance
+    // of 8 or more is written byte by byte, the rest goes by words from there.
+    if (distance < 8) {
+        size_t step = distance * ((8 + distance - 1) / distance);
+        size_t head = std::min(step, length);
+        for (size_t i = 0; i < head; ++i)
+            out[i] = from[i];
+        out += head;
+        from = out - step;
+    }
+    while (out < end) {
+        std::memcpy(out, from, 8);
+        out += 8;
+        from += 8;
+    }
+    return end;
+}
+
 } // namespace
 
-bool Inflate::Tree::build(const uint8_t* lengths, int count) {
+size_t InflateSink::put_bytes(const uint8_t* bytes, size_t size) {
+    for (size_t i = 0; i < size; ++i)
+        if (put_byte(bytes[i]) != 1)
+            return i;
+    return size;
+}
+
+inline void Inflate::Bits::refill() {
+    if (end - in >= 8) {
+        // One unaligned word; the bytes beyond the whole ones taken are read
+        // again by the next refill, at the same bit positions.
+        uint64_t word = 0;
+        std::memcpy(&word, in, 8);
+        if constexpr (std::endian::native == std::endian::big)
+            word = __builtin_bswap64(word);
+        buffer |= word << count;
+        int bytes = (63 - count) >> 3;
+        in += bytes;
+        count += bytes * 8;
+        return;
+    }
+    while (count < 56 && in < end) {
+        buffer |= uint64_t(*in++) << count;
+        count += 8;
+    }
+}
+
+inline bool Inflate::Bits::need(int n) {
+    if (count < n)
+        refill();
+    return count >= n;
+}
+
+inline uint32_t Inflate::Bits::take(int n) {
+    uint32_t value = uint32_t(buffer & ((uint64_t(1) << n) - 1));
+    buffer >>= n;
+    count -= n;
+    return value;
+}
+
+bool Inflate::Table::build(const uint8_t* lengths, int count, Alphabet alphabet, int root) {
     int per_length[max_code_length + 1] = {};
     for (int i = 0; i < count; ++i)
         ++per_length[lengths[i]];
     per_length[0] = 0;
-    // An over-subscribed set of lengths has no prefix code; an incomplete one
-    // is allowed (a path that leaves the tree is caught when decoding).
     int left = 1;
     for (int len = 1; len <= max_code_length; ++len) {
         left = left * 2 - per_length[len];
         if (left < 0)
             return false;
     }
-    int next_code[max_code_length + 1] = {};
+    uint32_t next_code[max_code_length + 1] = {};
     for (int len = 1, code = 0; len <= max_code_length; ++len) {
         code = (code + per_length[len - 1]) << 1;
-        next_code[len] = code;
+        next_code[len] = uint32_t(code);
     }
-    child.assign(2, 0);
+    // Codes as they arrive: the first code bit is the lowest input bit.
+    uint32_t codes[literal_symbols] = {};
+    for (int symbol = 0; symbol < count; ++symbol)
+        if (lengths[symbol] != 0)
+            codes[symbol] = reversed(next_code[lengths[symbol]]++, lengths[symbol]);
+
+    root_bits = root;
+    const uint32_t root_size = 1u << root;
+    const uint32_t root_mask = root_size - 1;
+    // Each root slot that starts longer codes gets a sub-table for the longest of them.
+    uint8_t sub_bits[1u << literal_root_bits] = {};
+    for (int symbol = 0; symbol < count; ++symbol)
+        if (lengths[symbol] > root) {
+            uint8_t& bits = sub_bits[codes[symbol] & root_mask];
+            bits = std::max(bits, uint8_t(lengths[symbol] - root));
+        }
+    uint32_t size = root_size;
+    for (uint32_t slot = 0; slot < root_size; ++slot)
+        if (sub_bits[slot] != 0)
+            size += 1u << sub_bits[slot];
+    entries.assign(size, invalid_entry);
+    for (uint32_t slot = 0, next = root_size; slot < root_size; ++slot)
+        if (sub_bits[slot] != 0) {
+            entries[slot] = entry(uint32_t(root), kind_link | sub_bits[slot], next);
+            next += 1u << sub_bits[slot];
+        }
+
     for (int symbol = 0; symbol < count; ++symbol) {
         int len = lengths[symbol];
         if (len == 0)
             continue;
-        int code = next_code[len]++;
-        size_t node = 0;
-        for (int bit = len - 1; bit >= 0; --bit) {
-            size_t slot = 2 * node + ((code >> bit) & 1);
-            if (child[slot] < 0)
-                return false;
-            if (bit == 0) {
-                if (child[slot] != 0)
-                    return false;
-                child[slot] = -(symbol + 1);
-            } else {
-                if (child[slot] == 0) {
-                    child[slot] = static_cast<int32_t>(child.size() / 2);
-                    child.push_back(0);
-                    child.push_back(0);
-                }
-                node = static_cast<size_t>(child[slot]);
-            }
+        uint32_t e = symbol_entry(symbol, len, alphabet);
+        uint32_t code = codes[symbol];
+        if (len <= root) {
+            for (uint32_t i = code; i < root_size; i += 1u << len)
+                entries[i] = e;
+        } else {
+            uint32_t link = entries[code & root_mask];
+            uint32_t sub_size = 1u << (entry_kind(link) & 0x0F);
+            for (uint32_t i = code >> root; i < sub_size; i += 1u << (len - root))
+                entries[entry_value(link) + i] = e;
         }
     }
     return true;
 }
 
-bool Inflate::read_bit(uint32_t& bit) {
-    if (bit_count_ == 0) {
-        while (bit_count_ <= 56 && pos_ < size_) {
-            bit_buffer_ |= uint64_t(data_[pos_++]) << bit_count_;
-            bit_count_ += 8;
-        }
-        if (bit_count_ == 0)
-            return false;
-    }
-    bit = uint32_t(bit_buffer_ & 1);
-    bit_buffer_ >>= 1;
-    --bit_count_;
+bool Inflate::deliver() {
+    size_t count = size_t(out_ - delivered_);
+    // What the sink refused counts as handed on too: it is never offered again.
+    bool taken = count == 0 || sink_->put_bytes(delivered_, count) == count;
+    delivered_ = out_;
+    return taken;
+}
+
+bool Inflate::make_room() {
+    if (!deliver())
+        return false;
+    size_t kept = std::min(window_size, size_t(out_ - buffer_.data()));
+    std::memmove(buffer_.data(), out_ - kept, kept);
+    out_ = buffer_.data() + kept;
+    delivered_ = out_;
     return true;
 }
 
-bool Inflate::read_bits(int count, uint32_t& value) {
-    value = 0;
-    for (int i = 0; i < count; ++i) {
-        uint32_t bit = 0;
-        if (!read_bit(bit))
-            return false;
-        value |= bit << i;
-    }
-    return true;
-}
-
-bool Inflate::decode(const Tree& tree, int& symbol) {
-    size_t node = 0;
-    for (;;) {
-        uint32_t bit = 0;
-        if (!read_bit(bit))
-            return false;
-        int32_t next = tree.child[2 * node + bit];
-        if (next == 0)
-            return false;
-        if (next < 0) {
-            symbol = -next - 1;
-            return true;
-        }
-        node = static_cast<size_t>(next);
-    }
-}
-
-bool Inflate::emit(uint8_t byte) {
-    window_[produced_ % window_size] = byte;
-    ++produced_;
-    return sink_->put_byte(byte) == 1;
+InflateResult Inflate::finish(InflateResult result) {
+    // Bytes decoded before the end or the fault still reach the sink first.
+    if (!deliver())
+        return InflateResult::stopped;
+    return result;
 }
 
 InflateResult Inflate::stored_block() {
-    // Drop the rest of the current byte; what stays buffered is whole bytes.
-    bit_buffer_ >>= bit_count_ % 8;
-    bit_count_ -= bit_count_ % 8;
-    auto next_byte = [this](uint32_t& byte) {
-        if (bit_count_ >= 8) {
-            byte = uint32_t(bit_buffer_ & 0xFF);
-            bit_buffer_ >>= 8;
-            bit_count_ -= 8;
-            return true;
-        }
-        if (pos_ >= size_)
-            return false;
-        byte = data_[pos_++];
-        return true;
-    };
-    uint32_t header[4] = {};
-    for (uint32_t& byte : header)
-        if (!next_byte(byte))
-            return InflateResult::corrupt;
-    uint32_t length = header[0] | header[1] << 8;
-    uint32_t complement = header[2] | header[3] << 8;
-    if ((length ^ 0xFFFF) != complement)
+    // Back to the byte after the current one: the whole bytes still buffered
+    // are the input's last ones.
+    bits_.in -= bits_.count / 8;
+    bits_.buffer = 0;
+    bits_.count = 0;
+    if (bits_.end - bits_.in < 4)
         return InflateResult::corrupt;
-    if (length > bit_count_ / 8 + (size_ - pos_))
+    const uint8_t* header = bits_.in;
+    uint32_t length = header[0] | uint32_t(header[1]) << 8;
+    uint32_t complement = header[2] | uint32_t(header[3]) << 8;
+    bits_.in += 4;
+    if ((length ^ 0xFFFF) != complement || length > size_t(bits_.end - bits_.in))
         return InflateResult::corrupt;
-    for (uint32_t i = 0; i < length; ++i) {
-        uint32_t byte = 0;
-        next_byte(byte);
-        if (!emit(uint8_t(byte)))
+    while (length != 0) {
+        if (out_ > limit_ && !make_room())
             return InflateResult::stopped;
+        size_t n = std::min<size_t>(length, size_t(limit_ + longest_match - out_));
+        std::memcpy(out_, bits_.in, n);
+        out_ += n;
+        bits_.in += n;
+        length -= uint32_t(n);
     }
     return InflateResult::done;
 }
 
-InflateResult Inflate::dynamic_trees(Tree& literals, Tree& distances) {
-    uint32_t hlit = 0, hdist = 0, hclen = 0;
-    if (!read_bits(5, hlit) || !read_bits(5, hdist) || !read_bits(4, hclen))
+InflateResult Inflate::dynamic_tables() {
+    if (!bits_.need(14))
         return InflateResult::corrupt;
-    int literal_count = int(hlit) + 257;
-    int distance_count = int(hdist) + 1;
+    int literal_count = int(bits_.take(5)) + 257;
+    int distance_count = int(bits_.take(5)) + 1;
+    uint32_t hclen = bits_.take(4);
     if (literal_count > 286 || distance_count > 30)
         return InflateResult::corrupt;
 
     uint8_t code_lengths[19] = {};
     for (uint32_t i = 0; i < hclen + 4; ++i) {
-        uint32_t len = 0;
-        if (!read_bits(3, len))
+        if (!bits_.need(3))
             return InflateResult::corrupt;
-        code_lengths[code_length_order[i]] = uint8_t(len);
+        code_lengths[code_length_order[i]] = uint8_t(bits_.take(3));
     }
-    Tree code_length_tree;
-    if (!code_length_tree.build(code_lengths, 19))
+    Table code_length_table;
+    if (!code_length_table.build(code_lengths, 19, Table::Alphabet::code_lengths, code_length_root_bits))
         return InflateResult::corrupt;
 
     uint8_t lengths[286 + 30] = {};
     int total = literal_count + distance_count;
     for (int i = 0; i < total;) {
-        int symbol = 0;
-        if (!decode(code_length_tree, symbol))
+        bits_.refill();
+        uint32_t e = lookup(code_length_table.entries.data(), code_length_root_bits, bits_.buffer);
+        if (entry_kind(e) == kind_invalid || entry_length(e) > bits_.count)
             return InflateResult::corrupt;
+        bits_.take(entry_length(e));
+        uint32_t symbol = entry_value(e);
         if (symbol < 16) {
             lengths[i++] = uint8_t(symbol);
             continue;
         }
-        uint32_t extra = 0;
         int repeat = 0;
         uint8_t value = 0;
         if (symbol == 16) {
-            if (i == 0)
+            if (i == 0 || !bits_.need(2))
                 return InflateResult::corrupt;
             value = lengths[i - 1];
-            if (!read_bits(2, extra))
-                return InflateResult::corrupt;
-            repeat = 3 + int(extra);
+            repeat = 3 + int(bits_.take(2));
         } else if (symbol == 17) {
-            if (!read_bits(3, extra))
+            if (!bits_.need(3))
                 return InflateResult::corrupt;
-            repeat = 3 + int(extra);
+            repeat = 3 + int(bits_.take(3));
         } else {
-            if (!read_bits(7, extra))
+            if (!bits_.need(7))
                 return InflateResult::corrupt;
-            repeat = 11 + int(extra);
+            repeat = 11 + int(bits_.take(7));
         }
         if (repeat > total - i)
             return InflateResult::corrupt;
-        for (int k = 0; k < repeat; ++k)
-            lengths[i++] = value;
+        std::fill(lengths + i, lengths + i + repeat, value);
+        i += repeat;
     }
     // Without a code for the end of the block the block could never end.
     if (lengths[end_of_block] == 0)
         return InflateResult::corrupt;
-    if (!literals.build(lengths, literal_count) || !distances.build(lengths + literal_count, distance_count))
+    if (!literals_.build(lengths, literal_count, Table::Alphabet::literals, literal_root_bits) ||
+        !distances_.build(lengths + literal_count, distance_count, Table::Alphabet::distances, distance_root_bits))
         return InflateResult::corrupt;
     return InflateResult::done;
 }
 
-InflateResult Inflate::coded_block(const Tree& literals, const Tree& distances) {
+InflateResult Inflate::coded_block(const Table& literals, const Table& distances) {
+    // The state lives in locals so that the byte stores cannot make the
+    // compiler reload it; it goes back to the members at every exit.
+    Bits bits = bits_;
+    uint8_t* out = out_;
+    const uint8_t* const start = buffer_.data();
+    const uint32_t* const literal_table = literals.entries.data();
+    const uint32_t* const distance_table = distances.entries.data();
+    const int literal_root = literals.root_bits;
+    const int distance_root = distances.root_bits;
+    InflateResult result = InflateResult::corrupt;
+    // After a refill the buffer holds at least 56 bits unless the input ran
+    // out, and one length, distance and their extra bits take at most 48: a
+    // shortfall within a symbol means the stream is cut short.
     for (;;) {
-        int symbol = 0;
-        if (!decode(literals, symbol))
-            return InflateResult::corrupt;
-        if (symbol < 256) {
-            if (!emit(uint8_t(symbol)))
-                return InflateResult::stopped;
+        if (out > limit_) {
+            out_ = out;
+            if (!make_room()) {
+                result = InflateResult::stopped;
+                break;
+            }
+            out = out_;
+        }
+        bits.refill();
+        uint32_t e = lookup(literal_table, literal_root, bits.buffer);
+        uint32_t kind = entry_kind(e);
+        if (kind == kind_literal && entry_length(e) <= bits.count) {
+            bits.take(entry_length(e));
+            *out++ = uint8_t(entry_value(e));
             continue;
         }
-        if (symbol == end_of_block)
-            return InflateResult::done;
-        if (symbol > 285)
-            return InflateResult::corrupt;
-        int index = symbol - 257;
-        uint32_t extra = 0;
-        if (!read_bits(length_extra[index], extra))
-            return InflateResult::corrupt;
-        uint32_t length = length_base[index] + extra;
-
-        int distance_symbol = 0;
-        if (!decode(distances, distance_symbol) || distance_symbol >= 30)
-            return InflateResult::corrupt;
-        if (!read_bits(distance_extra[distance_symbol], extra))
-            return InflateResult::corrupt;
-        size_t distance = distance_base[distance_symbol] + extra;
-        if (distance > produced_)
-            return InflateResult::corrupt;
-        for (uint32_t k = 0; k < length; ++k) {
-            if (!emit(window_[(produced_ - distance) % window_size]))
-                return InflateResult::stopped;
+        if (kind == kind_invalid || entry_length(e) > bits.count)
+            break;
+        bits.take(entry_length(e));
+        if (kind == kind_end) {
+            result = InflateResult::done;
+            break;
         }
+        int extra = int(kind & 0x0F);
+        if (extra > bits.count)
+            break;
+        size_t length = entry_value(e) + bits.take(extra);
+
+        e = lookup(distance_table, distance_root, bits.buffer);
+        kind = entry_kind(e);
+        if (kind == kind_invalid || entry_length(e) > bits.count)
+            break;
+        bits.take(entry_length(e));
+        extra = int(kind & 0x0F);
+        if (extra > bits.count)
+            break;
+        size_t distance = entry_value(e) + bits.take(extra);
+        if (distance > size_t(out - start))
+            break;
+        out = copy_match(out, distance, length);
     }
+    bits_ = bits;
+    out_ = out;
+    return result;
 }
 
 InflateResult Inflate::run(const uint8_t* data, size_t size, InflateSink& sink) {
-    data_ = data;
-    size_ = size;
-    pos_ = 2;
-    bit_buffer_ = 0;
-    bit_count_ = 0;
-    produced_ = 0;
+    bits_ = Bits{data + std::min<size_t>(size, 2), data + size};
     sink_ = &sink;
     if (size < 2)
         return InflateResult::corrupt;
@@ -264,36 +400,40 @@ InflateResult Inflate::run(const uint8_t* data, size_t size, InflateSink& sink) 
     // A window above 32 KiB is not deflate; a preset dictionary is not ours to know.
     if ((cmf & 0x0F) != 8 || (cmf >> 4) > 7 || (flg & 0x20) != 0)
         return InflateResult::unsupported;
-    window_.assign(window_size, 0);
+    buffer_.resize(window_size + run_size + longest_match + copy_slack);
+    out_ = buffer_.data();
+    delivered_ = out_;
+    limit_ = buffer_.data() + window_size + run_size;
 
     for (;;) {
-        uint32_t final_block = 0, type = 0;
-        if (!read_bit(final_block) || !read_bits(2, type))
-            return InflateResult::corrupt;
+        if (!bits_.need(3))
+            return finish(InflateResult::corrupt);
+        uint32_t final_block = bits_.take(1);
+        uint32_t type = bits_.take(2);
         InflateResult result = InflateResult::corrupt;
         if (type == 0) {
             result = stored_block();
         } else if (type == 1) {
-            uint8_t lengths[literal_symbols];
-            for (int i = 0; i < literal_symbols; ++i)
-                lengths[i] = i < 144 ? 8 : i < 256 ? 9 : i < 280 ? 7 : 8;
-            uint8_t distance_lengths[distance_symbols];
-            for (uint8_t& len : distance_lengths)
-                len = 5;
-            Tree literals, distances;
-            literals.build(lengths, literal_symbols);
-            distances.build(distance_lengths, distance_symbols);
-            result = coded_block(literals, distances);
+            if (fixed_literals_.entries.empty()) {
+                uint8_t lengths[literal_symbols];
+                for (int i = 0; i < literal_symbols; ++i)
+                    lengths[i] = i < 144 ? 8 : i < 256 ? 9 : i < 280 ? 7 : 8;
+                uint8_t distance_lengths[distance_symbols];
+                std::fill(std::begin(distance_lengths), std::end(distance_lengths), uint8_t(5));
+                fixed_literals_.build(lengths, literal_symbols, Table::Alphabet::literals, literal_root_bits);
+                fixed_distances_.build(distance_lengths, distance_symbols, Table::Alphabet::distances,
+                                       distance_root_bits);
+            }
+            result = coded_block(fixed_literals_, fixed_distances_);
         } else if (type == 2) {
-            Tree literals, distances;
-            result = dynamic_trees(literals, distances);
+            result = dynamic_tables();
             if (result == InflateResult::done)
-                result = coded_block(literals, distances);
+                result = coded_block(literals_, distances_);
         }
         if (result != InflateResult::done)
-            return result;
+            return finish(result);
         if (final_block)
-            return InflateResult::done;
+            return finish(InflateResult::done);
     }
 }
 

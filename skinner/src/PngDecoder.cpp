@@ -33,14 +33,51 @@ uint32_t pass_extent(uint32_t size, uint32_t start, uint32_t step) {
     return size > start ? (size - start + step - 1) / step : 0;
 }
 
-uint8_t paeth(int a, int b, int c) {
-    int p = a + b - c;
-    int pa = p > a ? p - a : a - p;
-    int pb = p > b ? p - b : b - p;
-    int pc = p > c ? p - c : c - p;
+// The predictor nearest to left + above - upper left; ties go to left, then above.
+inline uint8_t paeth(int a, int b, int c) {
+    int pa = b > c ? b - c : c - b;
+    int pb = a > c ? a - c : c - a;
+    int pc = a + b - 2 * c;
+    pc = pc < 0 ? -pc : pc;
     if (pa <= pb && pa <= pc)
         return uint8_t(a);
     return uint8_t(pb <= pc ? b : c);
+}
+
+// Reconstructs the first `length` bytes of a scan line from its filtered
+// bytes and the line above (zeros for a pass's first); `out` may be `raw`.
+// The step is the bytes of one pixel: the distance to the "left" byte.
+template <uint32_t step>
+void unfilter(uint8_t filter, const uint8_t* raw, const uint8_t* above, uint8_t* out, uint32_t length) {
+    const uint32_t head = std::min(step, length);
+    switch (filter) {
+    case 1:
+        for (uint32_t i = 0; i < head; ++i)
+            out[i] = raw[i];
+        for (uint32_t i = step; i < length; ++i)
+            out[i] = uint8_t(raw[i] + out[i - step]);
+        break;
+    case 2:
+        for (uint32_t i = 0; i < length; ++i)
+            out[i] = uint8_t(raw[i] + above[i]);
+        break;
+    case 3:
+        for (uint32_t i = 0; i < head; ++i)
+            out[i] = uint8_t(raw[i] + above[i] / 2);
+        for (uint32_t i = step; i < length; ++i)
+            out[i] = uint8_t(raw[i] + (out[i - step] + above[i]) / 2);
+        break;
+    case 4:
+        for (uint32_t i = 0; i < head; ++i)
+            out[i] = uint8_t(raw[i] + above[i]);
+        for (uint32_t i = step; i < length; ++i)
+            out[i] = uint8_t(raw[i] + paeth(out[i - step], above[i], above[i - step]));
+        break;
+    default:
+        if (out != raw)
+            std::memcpy(out, raw, length);
+        break;
+    }
 }
 
 } // namespace
@@ -147,6 +184,11 @@ bool QxRawPngDecoder::check_header() {
     height_ = h.height;
     pixels_.assign(size_t(width_) * height_ * 4, 0);
     sample_bytes_ = h.bit_depth < 8 ? 1 : row_length(h, 1);
+    in_place_ = h.colour_type == colour_rgba && h.interlace == 0;
+    for (int i = 0; i < palette_count_; ++i) {
+        std::memcpy(&palette_rgba_[size_t(i) * 4], &palette_[size_t(i) * 3], 3);
+        palette_rgba_[size_t(i) * 4 + 3] = palette_alpha_[size_t(i)];
+    }
     current_.assign(row_length(h, width_), 0);
     previous_.assign(current_.size(), 0);
     start_pass(h.interlace ? 1 : 0);
@@ -174,95 +216,122 @@ bool QxRawPngDecoder::start_pass(int pass) {
     return true;
 }
 
-void QxRawPngDecoder::put_rgba(uint32_t column, uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
-    size_t x = pass_x_start[pass_] + size_t(column) * pass_x_step[pass_];
+uint8_t* QxRawPngDecoder::output_row() {
     size_t y = pass_y_start[pass_] + size_t(row_) * pass_y_step[pass_];
-    uint8_t* out = &pixels_[(y * width_ + x) * 4];
-    out[0] = r;
-    out[1] = g;
-    out[2] = b;
-    out[3] = a;
+    return &pixels_[(y * width_ + pass_x_start[pass_]) * 4];
 }
 
-void QxRawPngDecoder::write_pixel(uint32_t column, const uint8_t* s) {
+void QxRawPngDecoder::write_pixels(const uint8_t* s, uint32_t count) {
+    uint8_t* out = output_row();
+    const size_t step = size_t(pass_x_step[pass_]) * 4;
+    auto put = [&out](uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
+        out[0] = r;
+        out[1] = g;
+        out[2] = b;
+        out[3] = a;
+    };
     switch (header_.colour_type) {
     case colour_grey:
-        if (header_.bit_depth == 1) {
-            uint8_t v = s[0] ? 255 : 0;
-            put_rgba(column, v, v, v, 0);
-        } else {
-            put_rgba(column, s[0], s[0], s[0], keys_[0] == s[0] ? 0 : 255);
+        for (uint32_t c = 0; c < count; ++c, out += step) {
+            if (header_.bit_depth == 1) {
+                uint8_t v = (s[c >> 3] >> (7 - (c & 7))) & 1 ? 255 : 0;
+                put(v, v, v, 0);
+            } else {
+                put(s[c], s[c], s[c], keys_[0] == s[c] ? 0 : 255);
+            }
         }
         break;
     case colour_rgb:
-        if (header_.bit_depth == 16) {
-            bool key = keys_[0] == int32_t(be16(s)) && keys_[1] == int32_t(be16(s + 2)) &&
-                       keys_[2] == int32_t(be16(s + 4));
-            put_rgba(column, s[0], s[2], s[4], key ? 0 : 255);
-        } else {
-            bool key = keys_[0] == s[0] && keys_[1] == s[1] && keys_[2] == s[2];
-            put_rgba(column, s[0], s[1], s[2], key ? 0 : 255);
+        for (uint32_t c = 0; c < count; ++c, out += step) {
+            if (header_.bit_depth == 16) {
+                const uint8_t* p = s + size_t(c) * 6;
+                bool key = keys_[0] == int32_t(be16(p)) && keys_[1] == int32_t(be16(p + 2)) &&
+                           keys_[2] == int32_t(be16(p + 4));
+                put(p[0], p[2], p[4], key ? 0 : 255);
+            } else {
+                const uint8_t* p = s + size_t(c) * 3;
+                bool key = keys_[0] == p[0] && keys_[1] == p[1] && keys_[2] == p[2];
+                put(p[0], p[1], p[2], key ? 0 : 255);
+            }
         }
         break;
     case colour_palette:
-        if (s[0] < palette_count_) {
-            const uint8_t* entry = &palette_[size_t(s[0]) * 3];
-            put_rgba(column, entry[0], entry[1], entry[2], palette_alpha_[s[0]]);
+        for (uint32_t c = 0; c < count; ++c, out += step) {
+            int index = header_.bit_depth == 4 ? (s[c >> 1] >> (c & 1 ? 0 : 4)) & 0x0F : s[c];
+            // An index beyond the palette leaves its pixel as it was.
+            if (index < palette_count_)
+                std::memcpy(out, &palette_rgba_[size_t(index) * 4], 4);
         }
         break;
     case colour_grey_alpha:
-        put_rgba(column, s[0], s[0], s[0], s[1]);
+        for (uint32_t c = 0; c < count; ++c, out += step)
+            put(s[2 * c], s[2 * c], s[2 * c], s[2 * c + 1]);
         break;
     default:
-        put_rgba(column, s[0], s[1], s[2], s[3]);
+        for (uint32_t c = 0; c < count; ++c, out += step)
+            std::memcpy(out, s + size_t(c) * 4, 4);
         break;
     }
 }
 
-int QxRawPngDecoder::put_byte(uint8_t byte) {
-    if (pass_ > 7)
-        return 0;
-    if (column_ < 0) {
-        if (byte > 4)
-            return 0;
-        filter_ = byte;
-        column_ = 0;
-        return 1;
+void QxRawPngDecoder::put_row(const uint8_t* raw, uint32_t length) {
+    uint8_t* out = in_place_ ? output_row() : current_.data();
+    const uint8_t* above = in_place_ && row_ > 0 ? out - size_t(width_) * 4 : previous_.data();
+    switch (sample_bytes_) {
+    case 1: unfilter<1>(filter_, raw, above, out, length); break;
+    case 2: unfilter<2>(filter_, raw, above, out, length); break;
+    case 3: unfilter<3>(filter_, raw, above, out, length); break;
+    case 4: unfilter<4>(filter_, raw, above, out, length); break;
+    default: unfilter<6>(filter_, raw, above, out, length); break;
     }
-    size_t i = size_t(column_);
-    int left = i >= sample_bytes_ ? current_[i - sample_bytes_] : 0;
-    int above = previous_[i];
-    int above_left = i >= sample_bytes_ ? previous_[i - sample_bytes_] : 0;
-    uint8_t value = byte;
-    switch (filter_) {
-    case 1: value = uint8_t(byte + left); break;
-    case 2: value = uint8_t(byte + above); break;
-    case 3: value = uint8_t(byte + (left + above) / 2); break;
-    case 4: value = uint8_t(byte + paeth(left, above, above_left)); break;
-    default: break;
-    }
-    current_[i] = value;
-    ++column_;
+    if (in_place_)
+        return;
+    uint32_t count = header_.bit_depth < 8 ? std::min(pass_width_, length * (8u / header_.bit_depth))
+                                            : length / sample_bytes_;
+    write_pixels(out, count);
+}
 
-    if (header_.bit_depth < 8) {
-        uint32_t depth = header_.bit_depth;
-        uint32_t per_byte = 8 / depth;
-        for (uint32_t k = 0; k < per_byte; ++k) {
-            uint32_t column = uint32_t(i) * per_byte + k;
-            if (column >= pass_width_)
+size_t QxRawPngDecoder::put_bytes(const uint8_t* bytes, size_t size) {
+    size_t taken = 0;
+    while (taken < size && pass_ <= 7) {
+        if (column_ < 0) {
+            if (bytes[taken] > 4)
                 break;
-            uint8_t sample = uint8_t((value >> (8 - depth * (k + 1))) & ((1u << depth) - 1));
-            write_pixel(column, &sample);
+            filter_ = bytes[taken++];
+            column_ = 0;
+            continue;
         }
-    } else if (column_ % sample_bytes_ == 0) {
-        write_pixel(uint32_t(column_ / sample_bytes_ - 1), &current_[size_t(column_) - sample_bytes_]);
-    }
-
-    if (column_ == int64_t(row_length_)) {
-        std::swap(current_, previous_);
+        size_t n = std::min(size_t(row_length_) - size_t(column_), size - taken);
+        if (n == row_length_) {
+            // The whole line is at hand: unfiltered straight from the input.
+            put_row(bytes + taken, row_length_);
+        } else {
+            std::memcpy(current_.data() + column_, bytes + taken, n);
+            if (size_t(column_) + n < row_length_) {
+                column_ += int64_t(n);
+                taken += n;
+                continue;
+            }
+            put_row(current_.data(), row_length_);
+        }
+        taken += n;
+        if (!in_place_)
+            std::swap(current_, previous_);
         column_ = -1;
         if (++row_ == pass_rows_)
             start_pass(pass_ == 0 ? 8 : pass_ + 1);
+    }
+    return taken;
+}
+
+int QxRawPngDecoder::put_byte(uint8_t byte) { return put_bytes(&byte, 1) == 1 ? 1 : 0; }
+
+int QxRawPngDecoder::finish() {
+    if (pass_ <= 7 && column_ > 0) {
+        uint32_t length = uint32_t(column_) - uint32_t(column_) % sample_bytes_;
+        if (length != 0)
+            put_row(current_.data(), length);
+        column_ = -1;
     }
     return 1;
 }

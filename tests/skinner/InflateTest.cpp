@@ -1,4 +1,4 @@
-#include "PngBuilder.h"
+#include "PngReference.h"
 #include "skinner/Inflate.h"
 
 #include <gtest/gtest.h>
@@ -213,4 +213,86 @@ TEST(Inflate, DistancesReachBackAFullWindow) {
     ASSERT_EQ(out.bytes.size(), 40003u);
     for (size_t k = 0; k < 3; ++k)
         EXPECT_EQ(out.bytes[40000 + k], data[40000 - 32768 + k]);
+}
+
+TEST(Inflate, OverlappingMatchesRepeatTheirPattern) {
+    for (size_t distance : {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 33}) {
+        for (size_t length : {3, 8, 15, 16, 17, 100, 258}) {
+            Bytes expected;
+            BitWriter w;
+            w.bits(1, 1);
+            w.bits(1, 2);
+            for (size_t i = 0; i < distance; ++i) {
+                expected.push_back(uint8_t(i * 37 + 1));
+                w.fixed_symbol(expected.back());
+            }
+            w.fixed_match(length, distance);
+            w.fixed_symbol('z');
+            w.fixed_symbol(256);
+            for (size_t i = 0; i < length; ++i)
+                expected.push_back(expected[expected.size() - distance]);
+            expected.push_back('z');
+            Collect out;
+            EXPECT_EQ(inflate(w.zlib(), out), InflateResult::done) << distance << " " << length;
+            EXPECT_EQ(out.bytes, expected) << distance << " " << length;
+        }
+    }
+}
+
+TEST(Inflate, EveryCutOfAStreamIsCorruptAndKeepsAPrefix) {
+    Bytes data;
+    for (int i = 0; i < 3000; ++i)
+        data.push_back(uint8_t("skin pictures "[i % 14] + (i % 97 == 0 ? i % 7 : 0)));
+    Bytes stream = zlib_level(data, 9);
+    stream.resize(stream.size() - 4); // the checksum, which is never read
+    for (size_t cut = 0; cut < stream.size(); ++cut) {
+        Collect out;
+        ASSERT_EQ(inflate(Bytes(stream.begin(), stream.begin() + long(cut)), out), InflateResult::corrupt) << cut;
+        ASSERT_TRUE(std::equal(out.bytes.begin(), out.bytes.end(), data.begin())) << cut;
+    }
+    Collect whole;
+    EXPECT_EQ(inflate(stream, whole), InflateResult::done);
+    EXPECT_EQ(whole.bytes, data);
+}
+
+TEST(Inflate, LongCodesGoThroughSubTables) {
+    // Literals 'a'.. get the lengths 1, 2, ..., 14; the end of the block 15.
+    // One 15-bit code, all ones, stays unassigned.
+    auto block = [](std::initializer_list<std::pair<uint32_t, int>> codes) {
+        BitWriter w;
+        w.bits(1, 1);
+        w.bits(2, 2);
+        w.bits(0, 5);
+        w.bits(0, 5);
+        w.bits(15, 4);
+        // Code-length code: 0..15 and 18 have 5 bits each (18 gets code 16).
+        static const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+        for (int symbol : order)
+            w.bits(symbol == 16 || symbol == 17 ? 0 : 5, 3);
+        auto zeros = [&w](int n) {
+            for (; n >= 11; n -= std::min(n, 138)) {
+                w.code(16, 5);
+                w.bits(uint32_t(std::min(n, 138) - 11), 7);
+            }
+            for (; n > 0; --n)
+                w.code(0, 5);
+        };
+        zeros(97);
+        for (uint32_t len = 1; len <= 14; ++len)
+            w.code(len, 5);
+        zeros(256 - 111);
+        w.code(15, 5); // 256
+        w.code(0, 5);  // the one distance code: none
+        for (auto [code, length] : codes)
+            w.code(code, length);
+        return w.zlib();
+    };
+    auto code_of = [](int length) { return length == 15 ? 0x7FFEu : ((1u << length) - 1) ^ 1u; };
+    Collect out;
+    EXPECT_EQ(inflate(block({{code_of(1), 1}, {code_of(11), 11}, {code_of(14), 14}, {code_of(15), 15}}), out),
+              InflateResult::done);
+    EXPECT_EQ(out.bytes, (Bytes{'a', 'k', 'n'}));
+    Collect missing;
+    EXPECT_EQ(inflate(block({{code_of(12), 12}, {0x7FFF, 15}, {code_of(15), 15}}), missing), InflateResult::corrupt);
+    EXPECT_EQ(missing.bytes, Bytes{'l'});
 }

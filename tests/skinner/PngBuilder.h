@@ -31,6 +31,24 @@ public:
         else
             code(0xC0 + symbol - 280, 8);
     }
+    // Fixed-code match: its length symbol and extra bits, then its distance.
+    void fixed_match(size_t length, size_t distance) {
+        static const uint16_t length_base[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                                 31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+        static const uint16_t distance_base[30] = {1,   2,   3,    4,    5,    7,    9,    13,    17,    25,
+                                                   33,  49,  65,   97,   129,  193,  257,  385,   513,   769,
+                                                   1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+        int l = 28;
+        while (length_base[l] > length)
+            --l;
+        fixed_symbol(257 + l);
+        bits(uint32_t(length - length_base[l]), l < 8 || l == 28 ? 0 : (l - 4) / 4);
+        int d = 29;
+        while (distance_base[d] > distance)
+            --d;
+        code(uint32_t(d), 5);
+        bits(uint32_t(distance - distance_base[d]), d < 4 ? 0 : (d - 2) / 2);
+    }
     Bytes zlib() const {
         Bytes out{0x78, 0x01};
         out.insert(out.end(), bytes_.begin(), bytes_.end());

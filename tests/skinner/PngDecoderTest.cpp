@@ -1,4 +1,4 @@
-#include "PngBuilder.h"
+#include "PngReference.h"
 #include "skinner/PngDecoder.h"
 
 #include <gtest/gtest.h>
@@ -239,4 +239,79 @@ TEST(PngDecoder, ReusedDecoderForgetsTheEarlierPicture) {
     EXPECT_EQ(decoder.decode(junk.data(), junk.size()), -1);
     EXPECT_EQ(decoder.width(), 0u);
     EXPECT_TRUE(decoder.pixels().empty());
+}
+
+namespace {
+
+// Gradients, noise, a flat block and varying alpha: every filter has work.
+Picture varied(uint32_t width, uint32_t height, uint32_t channels) {
+    Picture p{width, height, channels, Bytes(size_t(width) * height * channels)};
+    uint32_t noise = 99;
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) {
+            noise = noise * 1103515245 + 12345;
+            bool flat = x > width / 2 && y > height / 2;
+            uint8_t* px = &p.samples[(size_t(y) * width + x) * channels];
+            px[0] = flat ? 40 : uint8_t(x * 3 + (noise >> 28));
+            px[1] = flat ? 80 : uint8_t(y * 2);
+            px[2] = flat ? 120 : uint8_t((x ^ y) + (noise >> 30));
+            if (channels == 4)
+                px[3] = flat ? 255 : uint8_t(x + y);
+        }
+    return p;
+}
+
+// The scan-line bytes that a cut stream still yields.
+size_t inflated_size(const Bytes& stream) {
+    struct Count : skinner::InflateSink {
+        size_t bytes = 0;
+        int put_byte(uint8_t) override { return ++bytes, 1; }
+    } count;
+    skinner::Inflate().run(stream.data(), stream.size(), count);
+    return count.bytes;
+}
+
+} // namespace
+
+TEST(PngDecoder, MatchesTheLibraryOnZlibPictures) {
+    struct Case {
+        uint32_t channels;
+        int level, filter;
+        uint8_t interlace;
+    } cases[] = {{4, 1, filter_cycle, 0},  {4, 6, filter_cycle, 0}, {4, 9, filter_cycle, 0},
+                 {4, 9, filter_chosen, 0}, {4, 9, filter_cycle, 1}, {3, 6, filter_cycle, 0},
+                 {3, 9, filter_chosen, 1}};
+    for (const Case& c : cases) {
+        // Larger than the inflater's run of output between deliveries.
+        Picture p = varied(301, 203, c.channels);
+        Bytes lines = c.interlace ? adam7_scan_lines(p, c.filter) : scan_lines(p, c.filter);
+        Bytes file = checked_png(p, zlib_level(lines, c.level), c.interlace);
+        Bytes reference = library_rgba(file);
+        ASSERT_EQ(reference.size(), size_t(301) * 203 * 4);
+        Decoded d = decode(file);
+        EXPECT_EQ(d.inflate, InflateResult::done) << c.channels << " " << c.level << " " << int(c.interlace);
+        EXPECT_TRUE(d.pixels == reference) << c.channels << " " << c.level << " " << int(c.interlace);
+    }
+}
+
+TEST(PngDecoder, CutStreamsKeepEveryWholePixelThatArrived) {
+    // RGBA rows are unfiltered in the output itself, RGB rows beside it.
+    for (uint32_t channels : {4u, 3u}) {
+        Picture p = varied(57, 31, channels);
+        Bytes stream = zlib_level(scan_lines(p, filter_cycle), 9);
+        Bytes file = checked_png(p, stream);
+        Bytes full = library_rgba(file);
+        const size_t line = 1 + size_t(p.width) * channels;
+        for (size_t cut : {size_t(30), stream.size() / 3, stream.size() / 2, stream.size() - 9}) {
+            Bytes part(stream.begin(), stream.begin() + long(cut));
+            size_t bytes = inflated_size(part);
+            size_t rest = bytes % line;
+            size_t whole = bytes / line * p.width + (rest > 1 ? (rest - 1) / channels : 0);
+            Bytes expected(full.size(), 0);
+            std::copy(full.begin(), full.begin() + long(whole * 4), expected.begin());
+            Decoded d = decode(png(ihdr(p.width, p.height, 8, channels == 4 ? 6 : 2), part));
+            EXPECT_EQ(d.inflate, InflateResult::corrupt) << channels << " " << cut;
+            EXPECT_TRUE(d.pixels == expected) << channels << " " << cut << " " << whole;
+        }
+    }
 }

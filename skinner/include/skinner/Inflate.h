@@ -1,17 +1,20 @@
 #pragma once
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace skinner {
 
-// Receives the inflated bytes one at a time.
+// Receives the inflated bytes.
 class InflateSink {
 public:
     virtual ~InflateSink() = default;
     // 1 to go on; anything else stops inflating.
     virtual int put_byte(uint8_t byte) = 0;
+    // Takes a run of bytes and returns how many it took: fewer than `size`
+    // when it refused one, which stops inflating. Byte by byte unless a sink
+    // has a faster way.
+    virtual size_t put_bytes(const uint8_t* bytes, size_t size);
 };
 
 // How an inflate run ended. Whatever the outcome, the bytes already handed
@@ -24,37 +27,58 @@ enum class InflateResult {
 };
 
 // Decoder of zlib streams (deflate inside a two-byte header). Codes are
-// decoded bit by bit through a binary tree built per block.
+// decoded through lookup tables built per block; the output gathers in a
+// buffer behind the window and goes to the sink in runs.
 class Inflate {
 public:
     static constexpr size_t window_size = 32768;
 
     InflateResult run(const uint8_t* data, size_t size, InflateSink& sink);
 
-private:
-    // Canonical Huffman code as a tree: node n has its children at 2n and
-    // 2n + 1; a child is 0 (no child), > 0 (an inner node) or -(symbol + 1).
-    struct Tree {
-        std::vector<int32_t> child;
-        bool build(const uint8_t* lengths, int count);
+    // Input bits, least significant first, up to 63 of them buffered.
+    struct Bits {
+        const uint8_t* in = nullptr;
+        const uint8_t* end = nullptr;
+        uint64_t buffer = 0;
+        int count = 0;
+
+        void refill();
+        bool need(int n);
+        uint32_t take(int n);
     };
 
-    bool read_bit(uint32_t& bit);
-    bool read_bits(int count, uint32_t& value);
-    bool decode(const Tree& tree, int& symbol);
-    InflateResult stored_block();
-    InflateResult dynamic_trees(Tree& literals, Tree& distances);
-    InflateResult coded_block(const Tree& literals, const Tree& distances);
-    bool emit(uint8_t byte);
+    // Canonical Huffman code as a root table indexed by the next `root_bits`
+    // input bits, with sub-tables for the longer codes. Each entry packs the
+    // code length (bits 0-7), a kind (bits 8-15) and a value (bits 16-31).
+    struct Table {
+        enum class Alphabet { literals, distances, code_lengths };
+        std::vector<uint32_t> entries;
+        int root_bits = 0;
+        // False when the lengths are over-subscribed; an incomplete code is
+        // allowed (its missing codes decode as corrupt).
+        bool build(const uint8_t* lengths, int count, Alphabet alphabet, int root);
+    };
 
-    const uint8_t* data_ = nullptr;
-    size_t size_ = 0;
-    size_t pos_ = 0;
-    uint64_t bit_buffer_ = 0;
-    int bit_count_ = 0;
-    std::vector<uint8_t> window_;
-    size_t produced_ = 0;
+private:
+    InflateResult stored_block();
+    InflateResult dynamic_tables();
+    InflateResult coded_block(const Table& literals, const Table& distances);
+    // Hands the bytes not yet handed on to the sink.
+    bool deliver();
+    // Delivers and moves the window to the front of the buffer.
+    bool make_room();
+    InflateResult finish(InflateResult result);
+
+    Bits bits_;
+    std::vector<uint8_t> buffer_;
+    uint8_t* out_ = nullptr;       // where the next byte goes
+    uint8_t* delivered_ = nullptr; // bytes before this went to the sink
+    uint8_t* limit_ = nullptr;     // beyond this a longest match may not fit
     InflateSink* sink_ = nullptr;
+    Table literals_;
+    Table distances_;
+    Table fixed_literals_;
+    Table fixed_distances_;
 };
 
 } // namespace skinner

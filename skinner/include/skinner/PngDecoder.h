@@ -51,7 +51,8 @@ private:
     InflateResult inflate_result_ = InflateResult::unsupported;
 };
 
-// Turns the inflated scan lines into red, green, blue, alpha bytes.
+// Turns the inflated scan lines into red, green, blue, alpha bytes, a whole
+// row at a time.
 class QxRawPngDecoder : public QxGenericPngDecoder {
 public:
     // Zero unless the header was accepted.
@@ -64,12 +65,18 @@ protected:
     void reset() override;
     bool check_header() override;
     int put_byte(uint8_t byte) override;
+    size_t put_bytes(const uint8_t* bytes, size_t size) override;
+    // Writes the whole pixels of a scan line cut short.
+    int finish() override;
 
 private:
     static uint32_t row_length(const Header& header, uint32_t width);
     bool start_pass(int pass);
-    void write_pixel(uint32_t column, const uint8_t* sample);
-    void put_rgba(uint32_t column, uint8_t r, uint8_t g, uint8_t b, uint8_t a);
+    // Unfilters the first `length` bytes of the current row and writes its pixels.
+    void put_row(const uint8_t* raw, uint32_t length);
+    void write_pixels(const uint8_t* samples, uint32_t count);
+    // The output's bytes at the current row's first pixel.
+    uint8_t* output_row();
 
     uint32_t width_ = 0;
     uint32_t height_ = 0;
@@ -83,6 +90,10 @@ private:
     uint8_t filter_ = 0;
     uint32_t row_length_ = 0;
     uint32_t sample_bytes_ = 1; // bytes of one pixel, 1 below depth 8 (also the filters' step)
+    // Rows of 8-bit RGBA without interlacing are the output's own rows: they
+    // are unfiltered in place there.
+    bool in_place_ = false;
+    std::array<uint8_t, max_palette * 4> palette_rgba_{}; // entries with their alpha
     std::vector<uint8_t> current_;
     std::vector<uint8_t> previous_;
 };
