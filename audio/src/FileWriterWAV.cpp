@@ -15,8 +15,9 @@ std::unique_ptr<os::File> open_wav_for_append(const std::wstring& path, WAVInfo&
         if (file_failed(probe) || probe.get_size() == 0) return nullptr;   // written as a new file
     }
     auto file = std::make_unique<os::File>(path, 3);
-    ok = !file_failed(*file) && info.read_whole_header(*file) && info.fmt_size == layout.fmt_size &&
-         info.data_offset == layout.header_size();
+    // A file past 4 GiB has no room left, and cutting it to its header's sizes would lose its end.
+    ok = !file_failed(*file) && info.read_whole_header(*file) && !runs_past_32_bits(*file) &&
+         info.fmt_size == layout.fmt_size && info.data_offset == layout.header_size();
     if (ok) {
         // A pad byte may follow the data; any further chunk would be overwritten.
         uint64_t data_end = uint64_t(info.data_offset) + info.data_size;

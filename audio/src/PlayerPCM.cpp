@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -319,6 +320,9 @@ void PlayerPCM::on_data(const PCMData&) {
 }
 
 void set_master_volume(double volume) {
+    // NaN has no level to clamp to: the volume stays as it is; infinities clamp like any number.
+    if (std::isnan(volume))
+        return;
     const auto v = static_cast<uint32_t>(std::clamp(volume, 0.0, 1.0) * 65535.0);
     for (uint32_t device = 0; device < plat::wave_out_get_num_devs(); ++device)
         plat::wave_out_set_device_volume(device, v | (v << 16));

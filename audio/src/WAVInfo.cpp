@@ -88,10 +88,21 @@ bool WAVInfo::read_whole_header(os::File& file) {
         !find_chunk(file, "data", size))
         return false;
     data_offset = file.tell();
-    // A data size beyond the end of the file (a cut-off download, a crafted header) means what is there.
-    uint64_t held = file.get_size() - uint64_t(data_offset);
-    data_size = static_cast<uint32_t>(std::min<uint64_t>(size, held));
-    return true;
+    if (runs_past_32_bits(file)) {
+        // The size field has wrapped: the data is what 32-bit positions reach.
+        data_size = kLargestWavPosition - data_offset;
+    } else {
+        // A data size beyond the end of the file (a cut-off download, a crafted header) means what is there.
+        uint64_t held = file.get_size() - uint64_t(data_offset);
+        data_size = static_cast<uint32_t>(std::min<uint64_t>(size, held));
+    }
+    return file.seek(data_offset);
+}
+
+bool runs_past_32_bits(os::File& file) {
+    // The file's own size is 32-bit too, so the byte at the last position tells.
+    uint8_t byte = 0;
+    return file.seek(kLargestWavPosition) && file.read(&byte, 1) == 1;
 }
 
 bool WAVInfo::write_whole_header(os::File& file) {

@@ -2,6 +2,8 @@
 
 #include "audio/PlayerPCM.h"
 
+#include <cmath>
+
 using namespace audio_test;
 
 namespace {
@@ -122,6 +124,13 @@ TEST_F(PlayerTest, MasterVolumeScalesThePlayedSamplesAndIsClamped) {
     audio::set_master_volume(1.7);
     EXPECT_DOUBLE_EQ(audio::get_master_volume(), 1.0);
     audio::set_master_volume(-3);
+    EXPECT_DOUBLE_EQ(audio::get_master_volume(), 0.0);
+    audio::set_master_volume(0.25);
+    audio::set_master_volume(std::nan(""));
+    EXPECT_NEAR(audio::get_master_volume(), 0.25, 1e-4);
+    audio::set_master_volume(INFINITY);
+    EXPECT_DOUBLE_EQ(audio::get_master_volume(), 1.0);
+    audio::set_master_volume(-INFINITY);
     EXPECT_DOUBLE_EQ(audio::get_master_volume(), 0.0);
 }
 

@@ -4,6 +4,7 @@
 #include "audio/Link.h"
 #include "audio/WAVInfo.h"
 #include "base/File.h"
+#include "base/Log.h"
 
 #include <memory>
 #include <string>
@@ -47,7 +48,10 @@ public:
         process(out);
     }
 
-    bool is_open() override { return ok_; }
+    bool is_open() override {
+        liba::MutexLock lock(this->link_lock);
+        return ok_;
+    }
 
     const Info& info() const { return info_; }
 
@@ -68,12 +72,21 @@ protected:
     virtual bool write_data(const Data& block) = 0;
 
     // Writes the block's bytes; grows the data size by the whole units written and moves back over a
-    // partial one. True when all of it was written.
+    // partial one. True when all of it was written. The file ends, whole, at the largest data size
+    // the header holds; what does not fit is refused and the writer turns off.
     bool write_units(const liba::SharedBuffer& bytes, int unit, int64_t& units_written) {
-        uint32_t written = file_->write(bytes.data(), static_cast<uint32_t>(bytes.length()));
+        const uint64_t largest = (uint64_t(kLargestWavPosition) - info_.data_offset) / unit * unit;
+        const uint64_t room = largest > info_.data_size ? largest - info_.data_size : 0;
+        const bool fits = bytes.length() <= room;
+        const uint32_t length = static_cast<uint32_t>(fits ? bytes.length() : room);
+        uint32_t written = length > 0 ? file_->write(bytes.data(), length) : 0;
         uint32_t whole = written / unit;
         units_written = whole;
         info_.data_size += whole * unit;
+        if (!fits) {
+            liba::get_log() << L"WAV file full at the largest size its header holds: " << path_ << L"\n";
+            return false;
+        }
         if (written % unit == 0) return written == bytes.length();
         file_->seek(info_.data_offset + info_.data_size);
         return false;

@@ -43,6 +43,13 @@ public:
     bool read_extension(os::File&) override;
 };
 
+// The last position a RIFF file's 32-bit sizes and our 32-bit file positions can describe.
+constexpr uint32_t kLargestWavPosition = 0xFFFFFFFF;
+
+// Whether the file is longer than kLargestWavPosition: its sizes have wrapped and no 32-bit size
+// of it can be trusted. Moves the file position.
+bool runs_past_32_bits(os::File& file);
+
 // Walks the chunks from the file position to the chunk with that id, leaving the position just
 // after its size. The walk only moves forward and never past the end of the file.
 bool find_chunk(os::File& file, const char id[4], uint32_t& size);
