@@ -15,7 +15,9 @@ class SdlPresenter;
 
 // The shell's menu bar and popup menus answer the input script's `soft N`
 // (1 left, 2 right) and `choose N` (popup entry); without them those lines
-// are reported as not available.
+// are reported as not available. They are called from the screen thread's
+// wait hooks, which never run inside themselves: a hook that opens a popup
+// posts that work rather than running the popup's loop there.
 struct ScriptMenuHooks {
     std::function<void(int key)> soft;
     std::function<void(int entry)> choose;

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -36,8 +37,11 @@ LRESULT smoke_proc(HWND window, uint32_t message, WPARAM wparam, LPARAM lparam) 
         end_paint(window, paint);
         return 0;
     }
-    if (message == WM_KEYDOWN || message == WM_LBUTTONDOWN)
+    if (message == WM_KEYDOWN || message == WM_CHAR || message == WM_LBUTTONDOWN || message == WM_CLOSE) {
         g_input.push_back(MSG{window, message, wparam, lparam, 0});
+        if (message == WM_CLOSE)
+            return 0;  // the form decides; this one stays
+    }
     return def_window_proc(window, message, wparam, lparam);
 }
 
@@ -102,6 +106,13 @@ TEST(SdlScreen, ShowsTheScreenZoomedAndTurnsSdlEventsIntoDeviceInput) {
     key.key.keysym.scancode = SDL_SCANCODE_A;
     key.key.keysym.sym = SDLK_a;
     push(key);
+    SDL_Event text{};
+    text.type = SDL_TEXTINPUT;
+    text.text.windowID = key.key.windowID;
+    std::strcpy(text.text.text, "a");  // the key's own text: the device's translation types it
+    push(text);
+    std::strcpy(text.text.text, "\xC3\xA9");
+    push(text);
     SDL_Event press{};
     press.type = SDL_MOUSEBUTTONDOWN;
     press.button.windowID = key.key.windowID;
@@ -110,14 +121,24 @@ TEST(SdlScreen, ShowsTheScreenZoomedAndTurnsSdlEventsIntoDeviceInput) {
     press.button.x = 41;  // device (20, 50): client (20, 24)
     press.button.y = 101;
     push(press);
-    ASSERT_TRUE(run_until([] { return g_input.size() >= 3; }));
+    SDL_Event close{};
+    close.type = SDL_WINDOWEVENT;
+    close.window.windowID = key.key.windowID;
+    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    push(close);
+    ASSERT_TRUE(run_until([] { return g_input.size() >= 5; }));
+    run_for(3);
+    ASSERT_EQ(g_input.size(), 5u);
     EXPECT_EQ(g_input[0].message, WM_KEYDOWN);
     EXPECT_EQ(g_input[0].wparam, VK_RETURN);
     EXPECT_EQ(g_input[1].message, WM_KEYDOWN);
     EXPECT_EQ(g_input[1].wparam, VK_A);
-    EXPECT_EQ(g_input[2].message, WM_LBUTTONDOWN);
-    EXPECT_EQ(lparam_point(g_input[2].lparam).x, 20);
-    EXPECT_EQ(lparam_point(g_input[2].lparam).y, 24);
+    EXPECT_EQ(g_input[2].message, WM_CHAR);
+    EXPECT_EQ(g_input[2].wparam, WPARAM(L'\u00E9'));
+    EXPECT_EQ(g_input[3].message, WM_LBUTTONDOWN);
+    EXPECT_EQ(lparam_point(g_input[3].lparam).x, 20);
+    EXPECT_EQ(lparam_point(g_input[3].lparam).y, 24);
+    EXPECT_EQ(g_input[4].message, WM_CLOSE);
 
     // The screenshot is the framebuffer as composed.
     const std::string shot = testing_support::process_root() + "/smoke.png";
