@@ -6,6 +6,7 @@
 #include "plat/Paths.h"
 #include "plat/Text.h"
 
+#include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -372,12 +373,37 @@ bool read_file(std::wstring_view device_path, std::string& bytes) {
     return true;
 }
 
+void remove_dead_writers_files(const std::string& folder, const std::string& prefix) {
+    DIR* dir = ::opendir(folder.empty() ? "/" : folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        std::string_view name = entry->d_name;
+        if (!name.starts_with(prefix))
+            continue;
+        name.remove_prefix(prefix.size());
+        pid_t pid = 0;
+        size_t digits = 0;
+        for (; digits < name.size() && digits < 9 && name[digits] >= '0' && name[digits] <= '9'; ++digits)
+            pid = pid * 10 + (name[digits] - '0');
+        if (digits == 0 || digits >= name.size() || name[digits] != '-' || pid <= 0)
+            continue;
+        // EPERM: alive under another user. A reused pid only delays the removal.
+        if (::kill(pid, 0) != 0 && errno == ESRCH)
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
 bool write_file_atomically(std::wstring_view device_path, std::string_view bytes) {
     std::string target = native_path(device_path);
     if (target.empty()) {
         set_last_error(ERROR_PATH_NOT_FOUND);
         return false;
     }
+    const size_t slash = target.rfind('/');
+    const std::string prefix = target.substr(slash + 1) + ".tmp-";
+    remove_dead_writers_files(target.substr(0, slash), prefix);
     // A name of this save alone: two threads saving one file must not share a temporary file.
     static std::atomic<uint64_t> saves{0};
     std::string temp = target + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(++saves);

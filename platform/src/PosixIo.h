@@ -1,6 +1,7 @@
 #pragma once
 #include <cerrno>
 #include <cstddef>
+#include <string>
 #include <unistd.h>
 
 namespace plat {
@@ -23,5 +24,11 @@ inline bool write_all(int fd, const void* data, size_t size) {
     }
     return true;
 }
+
+// Temporary files of whole-file rewrites are named prefix + writer's pid + "-" + something
+// unique. A writer killed mid-write leaves its file behind; the next write in that folder calls
+// this to remove the files under prefix whose writer is no longer alive (a live writer's file
+// is never touched; Files.cpp).
+void remove_dead_writers_files(const std::string& folder, const std::string& prefix);
 
 } // namespace plat

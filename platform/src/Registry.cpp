@@ -21,6 +21,8 @@ namespace plat {
 namespace {
 
 constexpr size_t TYPE_BYTES = 4;
+// Temporary value files: the prefix, the writer's pid, '-' and a unique tail.
+constexpr char temp_prefix[] = ".tmp-";
 // A value file larger than this is not ours; it reads as missing.
 constexpr off_t MAX_VALUE_FILE = 64 * 1024 * 1024;
 
@@ -249,7 +251,8 @@ uint32_t store_value(const std::string& folder, const std::string& path, uint32_
     if (size)
         std::memcpy(content.data() + TYPE_BYTES, data, size);
 
-    std::string temp = folder + "/.tmp-XXXXXX";
+    remove_dead_writers_files(folder, temp_prefix);
+    std::string temp = folder + "/" + temp_prefix + std::to_string(::getpid()) + "-XXXXXX";
     int fd = ::mkstemp(temp.data());
     if (fd < 0)
         return set_last_error_from_errno(errno);

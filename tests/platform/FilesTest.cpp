@@ -8,10 +8,12 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -191,6 +193,25 @@ TEST(WholeFiles, ThreadsSavingOneFileNeverMixTheirBytes) {
         ++entries;
     }
     EXPECT_EQ(entries, 1u);
+}
+
+// A save killed before its rename leaves its temporary file; the next save of that file removes
+// it, but never the temporary file of a save still running.
+TEST(WholeFiles, NextSaveRemovesTheTemporaryOfAKilledSave) {
+    const std::string folder = process_root() + "/killed";
+    std::filesystem::create_directories(folder);
+    pid_t gone = fork();
+    if (gone == 0)
+        _exit(0);
+    waitpid(gone, nullptr, 0);
+    const std::string dead = "alarms.ini.tmp-" + std::to_string(gone) + "-1";
+    const std::string live = "alarms.ini.tmp-" + std::to_string(getpid()) + "-999999";
+    for (const std::string& name : {dead, live, std::string("other.ini.tmp-") + std::to_string(gone) + "-1"})
+        std::ofstream(folder + "/" + name) << "partial";
+    ASSERT_TRUE(write_file_atomically(L"\\killed\\alarms.ini", "whole"));
+    EXPECT_FALSE(std::filesystem::exists(folder + "/" + dead));
+    EXPECT_TRUE(std::filesystem::exists(folder + "/" + live));
+    EXPECT_TRUE(std::filesystem::exists(folder + "/other.ini.tmp-" + std::to_string(gone) + "-1"));
 }
 
 TEST(FileOperations, CreateMoveDeleteRemove) {

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <cstdlib>
 #include <fstream>
+#include <csignal>
+#include <random>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -54,6 +56,23 @@ bool in_child(Body body) {
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A pid that no process has any more: a child that has exited and been reaped.
+pid_t dead_pid() {
+    pid_t pid = fork();
+    if (pid == 0)
+        _exit(0);
+    waitpid(pid, nullptr, 0);
+    return pid;
+}
+
+std::vector<std::string> temp_files(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().starts_with(".tmp-"))
+            names.push_back(entry.path().filename().string());
+    return names;
 }
 
 } // namespace
@@ -216,5 +235,41 @@ TEST(Registry, WithoutADeviceRootNothingIsCreated) {
     setenv("CHIMELY_ROOT", saved.c_str(), 1);
     set_device_root("");
     EXPECT_EQ(reg_create_key(HKEY_CURRENT_USER, QEVA, KEY_READ, &key), ERROR_SUCCESS);
+    reg_close_key(key);
+}
+
+// Writers killed in the middle of a write leave their temporary files; the next write in that
+// folder removes those whose writer is dead and leaves a live writer's file alone.
+TEST(Registry, TemporaryFilesOfKilledWritersGoWithTheNextWrite) {
+    const wchar_t* sub_key = L"Software\\QEVA\\Killed";
+    const std::string folder = registry_folder() + "/HKEY_CURRENT_USER/software/qeva/killed";
+    RegKey key = 0;
+    ASSERT_EQ(reg_create_key(HKEY_CURRENT_USER, sub_key, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    const std::string big(256 * 1024, 'v');
+    ASSERT_EQ(reg_set_value(key, L"Big", REG_BINARY, big.data(), uint32_t(big.size())), ERROR_SUCCESS);
+    std::mt19937 random(7);
+    for (int round = 0; round < 30; ++round) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            for (;;)
+                reg_set_value(key, L"Big", REG_BINARY, big.data(), uint32_t(big.size()));
+        }
+        usleep(useconds_t(random() % 3000));
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    const std::string dead = ".tmp-" + std::to_string(dead_pid()) + "-left";
+    const std::string live = ".tmp-" + std::to_string(getpid()) + "-busy";
+    std::ofstream(folder + "/" + dead) << "x";
+    std::ofstream(folder + "/" + live) << "x";
+    ASSERT_GE(temp_files(folder).size(), 2u);
+
+    ASSERT_TRUE(write_dword(sub_key, L"Next", 1));
+    EXPECT_EQ(temp_files(folder), std::vector<std::string>{live});
+    // The values themselves were never torn.
+    std::string read(big.size(), '\0');
+    uint32_t type = 0, size = uint32_t(read.size());
+    ASSERT_EQ(reg_query_value(key, L"Big", &type, read.data(), &size), ERROR_SUCCESS);
+    EXPECT_EQ(read, big);
     reg_close_key(key);
 }
