@@ -6,6 +6,7 @@
 #include "plat/UiTest.h"
 #include "ui/Presenter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -89,10 +90,13 @@ void InputScript::step() {
     std::string line;
     while (next_line(line)) {
         ++line_number_;
-        std::string_view text = trim(line);
-        if (text.empty() || text.front() == '#')
+        std::string_view text = line;
+        if (!text.empty() && text.back() == '\r')
+            text.remove_suffix(1);
+        if (trim(text).empty() || trim(text).front() == '#')
             continue;
-        apply(text);
+        // Only the left is trimmed: the text of `char` keeps its spaces.
+        apply(text.substr(text.find_first_not_of(" \t")));
         return;
     }
 }
@@ -152,10 +156,12 @@ void InputScript::apply(std::string_view line) {
                 inject_key(key, command == "keydown");
         }
     } else if (command == "char") {
-        if (rest.empty())
+        // The text is everything after the one blank that ends the command.
+        std::string_view text = line.substr(std::min(line.size(), command.size() + 1));
+        if (text.empty())
             report("char without text; skipped");
         else
-            inject_text(from_utf8(rest));
+            inject_text(from_utf8(text));
     } else if (command == "tap" || command == "hold") {
         if (auto n = numbers(2, 0, max_coordinate)) {
             inject_pointer_down((*n)[0], (*n)[1]);

@@ -203,9 +203,14 @@ void SdlPresenter::handle(const SDL_Event& event) {
             inject_text(text);
         break;
     }
-    case SDL_MOUSEMOTION:
-        inject_pointer_move(device(event.motion.x), device(event.motion.y));
+    case SDL_MOUSEMOTION: {
+        // Only moves to another device pixel: a zoomed pixel holds several window pixels.
+        const POINT at{device(event.motion.x), device(event.motion.y)};
+        if (at.x != pointer_.x || at.y != pointer_.y)
+            inject_pointer_move(at.x, at.y);
+        pointer_ = at;
         break;
+    }
     case SDL_MOUSEBUTTONDOWN:
         if (event.button.button == SDL_BUTTON_LEFT)
             inject_pointer_down(device(event.button.x), device(event.button.y));

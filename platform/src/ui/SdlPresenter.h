@@ -1,4 +1,6 @@
 #pragma once
+#include "plat/Gdi.h"
+
 #include <cstdint>
 #include <map>
 #include <string_view>
@@ -46,6 +48,7 @@ private:
     // SDL sends the text of a letter, digit or space key after its key-down; the
     // device's own key translation already types it.
     uint32_t typed_key_ = 0;
+    POINT pointer_{-1, -1};  // device pixel of the last move
     std::map<int, SDL_Cursor*> cursors_;
 };
 

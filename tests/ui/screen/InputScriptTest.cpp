@@ -39,7 +39,7 @@ TEST_F(ScreenTest, ScriptAppliesEveryCommandInOrderAndReportsBadLines) {
         "key 65",                  // 3
         "keydown 16",              // 4
         "keyup 16",                // 5
-        "char h\xC3\xA9",          // 6: UTF-8 "hé"
+        "char h\xC3\xA9 ",         // 6: UTF-8 "hé" and a space
         "tap 20 60",               // 7
         "hold 30 70",              // 8
         "wait 250",                // 9
@@ -65,22 +65,23 @@ TEST_F(ScreenTest, ScriptAppliesEveryCommandInOrderAndReportsBadLines) {
     run_script();
     const std::string errors = testing::internal::GetCapturedStderr();
 
-    const std::vector<uint32_t> expected = {WM_KEYDOWN,     WM_KEYUP,     WM_KEYDOWN,     WM_KEYUP,   WM_CHAR,
-                                            WM_CHAR,        WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDOWN,
-                                            WM_LBUTTONUP,   WM_KEYDOWN,   WM_KEYUP,       WM_KEYDOWN, WM_KEYUP};
+    const std::vector<uint32_t> expected = {
+        WM_KEYDOWN, WM_KEYUP,       WM_KEYDOWN,   WM_KEYUP,       WM_CHAR,      WM_CHAR,    WM_CHAR,
+        WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_KEYDOWN, WM_KEYUP, WM_KEYDOWN, WM_KEYUP};
     ASSERT_EQ(messages(), expected);
     EXPECT_EQ(g_seen[0].wparam, 65u);
     EXPECT_EQ(g_seen[2].wparam, 16u);
     EXPECT_EQ(g_seen[4].wparam, WPARAM(L'h'));
     EXPECT_EQ(g_seen[5].wparam, WPARAM(L'\u00E9'));
-    EXPECT_EQ(lparam_point(g_seen[6].lparam).x, 20);  // device pixels, client of a window at y 26
-    EXPECT_EQ(lparam_point(g_seen[6].lparam).y, 34);
-    EXPECT_EQ(g_seen[7].lparam, g_seen[6].lparam);
-    EXPECT_EQ(g_seen[9].time - g_seen[8].time, ui::script_hold_ms);
-    EXPECT_GE(g_seen[10].time - g_seen[9].time, 250u);
-    EXPECT_LT(g_seen[10].time - g_seen[9].time, 280u);
-    EXPECT_EQ(g_seen[10].wparam, 66u);
-    EXPECT_EQ(g_seen[12].wparam, 82u);
+    EXPECT_EQ(g_seen[6].wparam, WPARAM(L' '));
+    EXPECT_EQ(lparam_point(g_seen[7].lparam).x, 20);  // device pixels, client of a window at y 26
+    EXPECT_EQ(lparam_point(g_seen[7].lparam).y, 34);
+    EXPECT_EQ(g_seen[8].lparam, g_seen[7].lparam);
+    EXPECT_EQ(g_seen[10].time - g_seen[9].time, ui::script_hold_ms);
+    EXPECT_GE(g_seen[11].time - g_seen[10].time, 250u);
+    EXPECT_LT(g_seen[11].time - g_seen[10].time, 280u);
+    EXPECT_EQ(g_seen[11].wparam, 66u);
+    EXPECT_EQ(g_seen[13].wparam, 82u);
 
     // The shot was taken once the red repaint had run.
     EXPECT_EQ(png_pixel(folder.file("shot.png"), 100, 100), rgb(255, 0, 0));
