@@ -10,7 +10,9 @@
 
 // The device keyboard: which keys are held, where key messages and typed
 // text go, and which character a key types. The device has one keyboard per
-// process, so its state is shared by every thread.
+// process, so its state is shared by every thread. A key counts as held from
+// its press to its release, whether or not its messages were handled yet, so
+// a window reads the modifiers as they are while it handles a key.
 namespace plat::ui {
 
 // Key message lparam: every message stands for one key stroke.

@@ -82,7 +82,8 @@ void Pointer::down(POINT screen, bool right_click) {
         std::lock_guard lock(mutex_);
         Press press{target, screen, tick_count()};
         // The newest press at a point decides what the recogniser hears about it.
-        std::erase_if(right_clicks_, [&](const RightClick& r) { return r.window == target && same_point(r.client, client); });
+        std::erase_if(right_clicks_,
+                      [&](const RightClick& r) { return r.window == target && same_point(r.client, client); });
         if (right_click) {
             if (right_clicks_.size() == max_pending_right_clicks)
                 right_clicks_.erase(right_clicks_.begin());
