@@ -114,7 +114,10 @@ bool InputScript::next_line(std::string& line) {
         }
         if (got < 0 && errno == EINTR)
             continue;
-        if (got == 0 && !fifo_) {
+        const bool failed = got < 0 && errno != EAGAIN;
+        if (failed)
+            std::fprintf(stderr, "CHIMELY_INPUT: cannot read on: %s\n", std::strerror(errno));
+        if (failed || (got == 0 && !fifo_)) {
             ::close(fd_);
             fd_ = -1;
             at_end_ = true;
