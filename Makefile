@@ -4,10 +4,11 @@ JOBS    ?= $(shell nproc)
 PACKAGES = cmake g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev \
            libmad0-dev libvorbisidec-dev libmpcdec-dev libgsm1-dev libasound2-dev libsdl2-dev \
            libfreetype-dev libfontconfig-dev fonts-dejavu-core libjpeg-dev libgif-dev libpng-dev \
-           espeak-ng sox xvfb xauth mpg123 musepack-tools locales-all
+           espeak-ng sox xvfb xauth mpg123 musepack-tools locales-all \
+           pulseaudio pulseaudio-utils libasound2-plugins
 WERROR  := $(if $(CI),ON,OFF)
 
-.PHONY: run test build deps clean
+.PHONY: run test build deps clean bench
 
 run: build
 	@./tools/run-device.sh $(BUILD)
@@ -18,6 +19,17 @@ test: build
 build: deps
 	cmake -S . -B $(BUILD) -DCHIMELY_WERROR=$(WERROR)
 	cmake --build $(BUILD) -j$(JOBS)
+
+# Release build of its own; runs every benchmark of bench/ and prints their figures, one per line.
+BENCH_BUILD ?= build-release
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BENCH_BUILD) -j$(JOBS) --target $$(sed -n 's/^add_executable(\(bench_[A-Za-z0-9_]*\).*/\1/p' bench/CMakeLists.txt)
+	@for b in $(BENCH_BUILD)/bench/bench_*; do \
+	    [ -f "$$b" ] && [ -x "$$b" ] || continue; \
+	    echo "== $$(basename $$b)"; \
+	    CHIMELY_VIDEO=headless CHIMELY_AUDIO=null "$$b" || echo "$$(basename $$b) failed"; \
+	done
 
 # Installs only the Debian packages that are missing; needs no privileges when none is.
 deps:
