@@ -162,7 +162,11 @@ HWND create_window(uint32_t ex_style, std::wstring_view class_name, std::wstring
         w.style = style & ~WS_VISIBLE;
         w.ex_style = ex_style;
         w.text = window_name;
-        (child ? w.parent : w.owner) = parent;
+        // A window owned by a child is owned by that child's top-level window.
+        if (child)
+            w.parent = parent;
+        else
+            w.owner = ui::top_of(parent);
         w.id = child ? std::intptr_t(menu_or_id) : 0;
         w.queue = own_queue();
         w.rect = rect;

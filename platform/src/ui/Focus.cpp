@@ -163,6 +163,11 @@ bool set_foreground_window(HWND hwnd) {
 HWND get_foreground_window() { return get_active_window(); }
 
 HWND set_capture(HWND hwnd) {
+    if (!hwnd) {
+        HWND old = get_capture();
+        release_capture();
+        return old;
+    }
     HWND old = nullptr;
     {
         std::lock_guard lock(table().mutex);

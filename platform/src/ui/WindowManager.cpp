@@ -167,7 +167,8 @@ std::vector<HWND> top_level_windows(bool visible_only) {
 HBITMAP window_surface(HWND top_level) {
     std::lock_guard lock(table().mutex);
     WindowEntry* w = find(top_level);
-    return w && !w->parent ? w->surface.get() : nullptr;
+    // An empty window keeps a 1x1 surface of its own but shows nothing.
+    return w && !w->parent && w->width() > 0 && w->height() > 0 ? w->surface.get() : nullptr;
 }
 
 namespace {
