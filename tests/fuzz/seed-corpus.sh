@@ -43,3 +43,8 @@ printf '\x80\x81\x8d\x9f\xa0\xff plain' | seed fuzz_text cp1252.bin
 { u32 4; u32 0x12345678; } | seed fuzz_registry dword.bin
 { u32 1; printf 'A\x00B\x00\x00\x00C\x00D'; } | seed fuzz_registry odd-string.bin
 { u32 3; printf '\x01\x02\x03'; } | seed fuzz_registry binary.bin
+
+# Window-socket records: a list request, a copy-data request of 3 bytes, a list answer.
+{ printf 'CWQ1'; u32 1; u32 0; } | seed fuzz_remote list.bin
+{ printf 'CWQ1'; u32 4; u32 27; u32 9; u32 5; u32 0x40000004; u32 0x05060708; u32 0x01020304; u32 3; printf 'x\x00y'; } | seed fuzz_remote copy.bin
+{ printf 'CWA1'; u32 0; u32 12; u32 2; u32 3; u32 7; } | seed fuzz_remote list-answer.bin
