@@ -4,7 +4,9 @@
 #include "plat/PngWriter.h"
 #include "plat/Screen.h"
 #include "plat/Window.h"
+#include "plat/MessageBox.h"
 #include "ui/InputScript.h"
+#include "ui/MessageBoxWindow.h"
 #include "ui/SdlPresenter.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowTable.h"
@@ -78,6 +80,8 @@ void Presenter::start(std::wstring_view program_name) {
         if (sdl_->open(program_name, zoom_from_environment())) {
             kind_ = PresenterKind::sdl;
             sdl_->set_cursor(cursor_id(get_cursor()));
+            // With a screen the user answers message boxes; headless they answer at once.
+            set_message_box_handler(drawn_message_box_handler());
         } else {
             sdl_.reset();
             if (video == "sdl")
@@ -108,6 +112,8 @@ void Presenter::stop() {
     if (!started_)
         return;
     set_wait_hooks(WaitHooks{});
+    if (sdl_)
+        set_message_box_handler({});
     sdl_.reset();
     script_.reset();
     started_ = false;
