@@ -76,6 +76,27 @@ void run(int count) {
                 count, loaded, total - loaded, total, 1000 * total / count, ringing);
 }
 
+// One alarm with a long exception list, written element by element.
+void run_exceptions(int count) {
+    liba::XmlNode document = liba::xml_create_document();
+    Alarm alarm;
+    alarm.set_periodicity(0, liba::TimeStamp());
+    alarm.save(liba::xml_add_child(document, L"Alarms"));
+    liba::XmlNode exceptions = liba::xml_find_child(
+        liba::xml_child_at(liba::xml_find_child(document, L"Alarms"), 0), L"Exeptions");
+    for (int i = 0; i < count; ++i)
+        AlarmPeriodicity<3>(2030 + i / 336, 1 + i / 28 % 12, 1 + i % 28).save(liba::xml_add_child(exceptions, L"Exeption"));
+    if (!liba::xml_save_document(document, L"\\exceptions.ini")) {
+        std::printf("%7d exceptions: could not be written\n", count);
+        return;
+    }
+    const auto start = Clock::now();
+    Alarm loaded;
+    loaded.load(liba::xml_child_at(liba::xml_find_child(liba::xml_load_document(L"\\exceptions.ini"), L"Alarms"), 0));
+    std::printf("%7d exceptions of one alarm:       load %8.2f ms (%zu read)\n", count, ms_since(start),
+                loaded.get_exceptions().size());
+}
+
 } // namespace
 
 int main() {
@@ -87,7 +108,10 @@ int main() {
                 std::thread::hardware_concurrency());
     for (int count : {1000, 10000, 100000})
         run(count);
+    for (int count : {3000, 30000})
+        run_exceptions(count);
     std::remove((std::string(root) + "/alarms.ini").c_str());
+    std::remove((std::string(root) + "/exceptions.ini").c_str());
     std::remove(root);
     return 0;
 }
