@@ -170,7 +170,7 @@ XmlNode xml_find_child(const XmlNode& parent, std::wstring_view name) {
 }
 
 bool xml_find_child_into(const XmlNode& parent, std::wstring_view name, XmlNode& child) {
-    for (pugi::xml_node node : node_of(parent).children()) {
+    for (pugi::xml_node node = node_of(parent).first_child(); node; node = node.next_sibling()) {
         if (name_equals(name, node_name_of(node))) {
             child = handle_of(parent, node);
             return true;
@@ -213,10 +213,8 @@ XmlNode xml_child_at(const XmlNode& parent, int index) {
 
 int xml_child_count(const XmlNode& parent) {
     int count = 0;
-    for (pugi::xml_node node : node_of(parent).children()) {
-        (void)node;
+    for (pugi::xml_node node = node_of(parent).first_child(); node; node = node.next_sibling())
         ++count;
-    }
     return count;
 }
 
