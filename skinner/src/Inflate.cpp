@@ -66,8 +66,8 @@ uint32_t reversed(uint32_t code, int length) {
     return r;
 }
 
-// The entry for the code at the front of the buffer (invalid when the code
-// has no such code); its length may exceed the buffered bits.
+// The entry for the code at the front of the buffer (invalid where an
+// incomplete code has a gap); its length may exceed the buffered bits.
 inline uint32_t lookup(const uint32_t* table, int root_bits, uint64_t bits) {
     uint32_t e = table[bits & ((1u << root_bits) - 1)];
     if (entry_kind(e) & kind_link) {
