@@ -38,7 +38,8 @@ struct AnchorResult {
 };
 // One axis of a child against its container: container origin and extent,
 // the reference extent of the skin layout, the child's skin offset and
-// extent. A reference extent of 0 places every code as "MIN_SIDE".
+// extent. Against a reference extent of 0 the dividing codes ("RATIO",
+// "CENTER") place the child as "MIN_SIDE".
 AnchorResult anchor_axis(int32_t anchor, int32_t origin, int32_t extent, int32_t reference, int32_t skin_offset,
                          int32_t skin_extent);
 
@@ -213,6 +214,8 @@ private:
     void check_unsupported(std::wstring_view key, bool string_form) const;
     std::wstring_view lookup_form() const;
     std::wstring_view lookup_name() const;
+    // The rectangle to the form's dirty region, whatever the visibility.
+    void add_dirty() const;
 
     Container* parent_ = nullptr;
     int creation_mode_ = creation_named;

@@ -1,6 +1,7 @@
 #pragma once
 #include "plat/Messages.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace skinner {

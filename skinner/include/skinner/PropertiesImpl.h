@@ -40,6 +40,8 @@ public:
     plat::POINT get_work_area_size() const { return work_area_size_; }
     plat::POINT get_screen_size() const { return screen_size_; }
     SkinFile& get_skin() { return skin_; }
+    // The device kind read at load: a smartphone's forms may differ.
+    bool is_smartphone() const { return smartphone_; }
 
     // Statistics: name comparisons and element lookups since the last reset.
     uint64_t get_comparisons() const { return skin_.comparisons(); }
