@@ -1,6 +1,7 @@
 #include "skinner/Properties.h"
 
 #include "SkinFixture.h"
+#include "skinner/Container.h"
 #include "plat/Input.h"
 
 #include <gtest/gtest.h>
@@ -153,7 +154,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(std::make_tuple(plat::PlatformType::pocketpc, 176, 220, L"Main_a"),
                     std::make_tuple(plat::PlatformType::pocketpc, 240, 320, L"Main_b"),
                     std::make_tuple(plat::PlatformType::pocketpc, 480, 640, L"Main_b"),
+                    std::make_tuple(plat::PlatformType::pocketpc_old, 176, 220, L"Main_a"),
                     std::make_tuple(plat::PlatformType::pocketpc_old, 240, 320, L"Main_b"),
+                    std::make_tuple(plat::PlatformType::pocketpc_old, 480, 640, L"Main_b"),
                     std::make_tuple(plat::PlatformType::smartphone, 176, 220, L"Main_a"),
                     std::make_tuple(plat::PlatformType::smartphone, 240, 320, L"Main_d"),
                     std::make_tuple(plat::PlatformType::smartphone, 480, 640, L"Main_d")),
@@ -180,6 +183,27 @@ TEST(Properties, EqualWidthsGoToTheTallerThatFitsAndEqualSizesToTheLastVisited) 
     set_profile(240, 322, plat::PlatformType::pocketpc);  // work area 240 x 270
     PropertiesImpl tight(write_skin(xml, "tight"), {240, 322});
     EXPECT_EQ(tight.get_skin().element_name(tight.choose_form(L"Main")), L"Main_1");
+}
+
+TEST(Properties, ANewSkinOrLanguageReloadsTheFormsBuiltFromIt) {
+    const std::wstring small = write_skin(R"(<skin id="a"><form name="F"><point name="Size" x="10" y="20"/></form></skin>)");
+    const std::wstring large =
+        write_skin(R"(<skin id="b"><form name="F"><point name="Size" x="30" y="40"/></form></skin>)", "large");
+    write_language("k v\n");
+    Properties p, other;
+    p.load_skin(small, {240, 320});
+    other.load_skin(small, {240, 320});
+    Container mine(nullptr, &p, L"F", creation_named, nullptr);
+    Container theirs(nullptr, &other, L"F", creation_named, nullptr);
+    static std::vector<Container*> forms;
+    forms = {&mine, &theirs};
+    Properties::set_form_list([] { return forms; });
+    p.load_skin(large, {240, 320});
+    EXPECT_EQ(mine.get_reference_size().x, 30);
+    EXPECT_EQ(theirs.get_reference_size().x, 10);
+    EXPECT_TRUE(p.load_language(L"/skins/English.lng"));
+    EXPECT_EQ(p.translate(L"k"), L"v");
+    Properties::set_form_list(nullptr);
 }
 
 TEST(PropertiesDeath, LookupsOfWhatTheSkinLacksEndTheProcess) {
