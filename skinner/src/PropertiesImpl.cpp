@@ -321,13 +321,6 @@ plat::POINT PropertiesImpl::get_form_point(std::wstring_view form_name, std::wst
     return record ? scaled_point(record) : default_value;
 }
 
-std::optional<std::wstring> PropertiesImpl::get_form_string(std::wstring_view form_name, std::wstring_view key) {
-    const SkinOffset record = skin_.find_property(find_form(form_name), SkinPropertyType::string, key);
-    if (!record)
-        return std::nullopt;
-    return skin_.string_value(record);
-}
-
 Picture PropertiesImpl::get_form_picture(std::wstring_view form_name, std::wstring_view key,
                                          const Picture& default_value) {
     const SkinOffset record = skin_.find_property(find_form(form_name), SkinPropertyType::picture, key);

@@ -75,7 +75,6 @@ public:
     // Getters of the chosen form record's own properties.
     int32_t get_form_int(std::wstring_view form_name, std::wstring_view key, int32_t default_value);
     plat::POINT get_form_point(std::wstring_view form_name, std::wstring_view key, plat::POINT default_value);
-    std::optional<std::wstring> get_form_string(std::wstring_view form_name, std::wstring_view key);
     Picture get_form_picture(std::wstring_view form_name, std::wstring_view key, const Picture& default_value);
     uint32_t get_form_control_count(std::wstring_view form_name);
     // (control name, kind name) of entry `index`; empty for an unreadable entry.
