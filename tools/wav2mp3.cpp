@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<audio::Mp3EncHandle, void (*)(audio::Mp3EncHandle*)> enc(
         audio::mp3enc_create(wav.rate, wav.channels, kbps), audio::mp3enc_destroy);
     if (!enc) {
-        std::fprintf(stderr, "wav2mp3: %d kbit/s is not a layer III bit rate for %d Hz\n", kbps, wav.rate);
+        std::fprintf(stderr, "wav2mp3: cannot encode %d kbit/s from %d Hz (rates 1000 to 192000 Hz, layer III bit rates)\n", kbps, wav.rate);
         return 1;
     }
     const size_t step = static_cast<size_t>(audio::mp3enc_frame_samples(enc.get()));

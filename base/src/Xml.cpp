@@ -38,6 +38,29 @@ constexpr unsigned parse_flags = pugi::parse_default | pugi::parse_comments | pu
 
 const char declaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
+// Indentation grows with depth, so a deeply nested file would be written at a size that grows
+// with the square of its depth; deeper than this, the document is written without it.
+constexpr int indented_depth = 16;
+
+bool deeper_than(pugi::xml_node node, int limit) {
+    int depth = 0;
+    while (node) {
+        if (node.first_child()) {
+            node = node.first_child();
+            if (++depth > limit)
+                return true;
+            continue;
+        }
+        while (node && !node.next_sibling()) {
+            node = node.parent();
+            --depth;
+        }
+        if (node)
+            node = node.next_sibling();
+    }
+    return false;
+}
+
 pugi::xml_node node_of(const XmlNode& handle) { return pugi::xml_node(handle.node()); }
 
 XmlNode handle_of(const XmlNode& relative, pugi::xml_node node) {
@@ -158,8 +181,9 @@ bool xml_save_document(const XmlNode& document, std::wstring_view path) {
         return false;
     StringWriter writer;
     writer.bytes = declaration;
-    document.document()->tree.save(writer, "\t", pugi::format_indent | pugi::format_no_declaration,
-                              pugi::encoding_utf8);
+    const pugi::xml_document& tree = document.document()->tree;
+    const unsigned layout = deeper_than(tree, indented_depth) ? pugi::format_raw : pugi::format_indent;
+    tree.save(writer, "\t", layout | pugi::format_no_declaration, pugi::encoding_utf8);
     return plat::write_file_atomically(expanded_path(path), writer.bytes);
 }
 

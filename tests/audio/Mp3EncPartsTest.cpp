@@ -79,6 +79,21 @@ TEST(Mp3EncParams, CreateRefusesBitRatesAndChannelsWithoutAnIndex) {
     EXPECT_EQ(e.set_channels(0), -1);
 }
 
+TEST(Mp3EncParams, InputRatesOutsideWhatResamplesToAnMp3RateAreRefusedBeforeAnyWork) {
+    EXPECT_EQ(audio::mp3enc_create(1, 1, 32), nullptr);
+    EXPECT_EQ(audio::mp3enc_create(999, 1, 32), nullptr);
+    EXPECT_EQ(audio::mp3enc_create(192001, 2, 128), nullptr);
+    for (int rate : {1000, 192000}) {
+        audio::Mp3EncHandle* h = audio::mp3enc_create(rate, 1, 32);
+        EXPECT_NE(h, nullptr) << rate;
+        audio::mp3enc_destroy(h);
+    }
+    Encoder e;
+    EXPECT_EQ(e.set_in_samplerate(22050), 0);
+    EXPECT_EQ(e.set_in_samplerate(1), -1);
+    EXPECT_EQ(e.params().in_rate, 22050);
+}
+
 TEST(Mp3EncParams, ResamplerFilterBankByRatio) {
     Resampler half(44100, 22050);
     EXPECT_EQ(half.filters_per_side(), 1);

@@ -198,6 +198,32 @@ TEST(Xml, SaveReplacesTheFileAndLeavesNothingBehind) {
     EXPECT_EQ(entries, 2);
 }
 
+TEST(Xml, DeepNestingIsWrittenAtASizeLinearInTheInput) {
+    // 20,000 levels: indented, the tabs alone would come to 400 MB.
+    const int depth = 20000;
+    std::string nested;
+    for (int i = 0; i < depth; ++i)
+        nested += "<a>";
+    for (int i = 0; i < depth; ++i)
+        nested += "</a>";
+    write_root_file("deep.xml", nested);
+    XmlNode document = xml_load_document(L"\\deep.xml");
+    ASSERT_TRUE(document);
+    ASSERT_TRUE(xml_save_document(document, L"\\deep-copy.xml"));
+    EXPECT_LT(std::filesystem::file_size(root_file("deep-copy.xml")), 2 * nested.size());
+    XmlNode node = xml_load_document(L"\\deep-copy.xml");
+    int levels = 0;
+    while ((node = xml_find_child(node, L"a")))
+        ++levels;
+    EXPECT_EQ(levels, depth);
+
+    // Files of ordinary depth keep their indentation.
+    write_root_file("shallow.xml", "<a><b><c/></b></a>");
+    ASSERT_TRUE(xml_save_document(xml_load_document(L"\\shallow.xml"), L"\\shallow-copy.xml"));
+    EXPECT_EQ(read_root_file("shallow-copy.xml"),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a>\n\t<b>\n\t\t<c />\n\t</b>\n</a>\n");
+}
+
 TEST(Xml, InvalidNamesAreRefusedSoTheFileStaysReadable) {
     XmlNode document = xml_create_document();
     XmlNode root = xml_add_child(document, L"Dictionary");

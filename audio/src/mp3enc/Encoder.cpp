@@ -17,6 +17,10 @@ constexpr int kInitialToEncode = 576 + 1152;
 constexpr int kBufferCapacity = 4096;
 constexpr int kBufferLimitBits = 11520;
 constexpr int kMaxGranuleBits = 4095;
+// Input rates the resampler can bring to an MP3 rate in reasonable time; a rate of a few hertz
+// would be upsampled thousands of times over before anything could come of it.
+constexpr int kMinInRate = 1000;
+constexpr int kMaxInRate = 192000;
 
 int mp3_rate_at_or_above(int rate) {
     const int rates[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100};
@@ -32,6 +36,8 @@ Encoder::Encoder() = default;
 Encoder::~Encoder() = default;
 
 int Encoder::set_in_samplerate(int rate) {
+    if (rate < kMinInRate || rate > kMaxInRate)
+        return -1;
     params_.in_rate = rate;
     return 0;
 }
