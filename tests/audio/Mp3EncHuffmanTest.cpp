@@ -5,6 +5,7 @@
 #include "audio/mp3enc/Bitstream.h"
 #include "audio/mp3enc/HuffmanCoder.h"
 #include "audio/mp3enc/HuffmanTables.h"
+#include "audio/mp3enc/ScaleFactors.h"
 
 #include <gtest/gtest.h>
 #include <mad.h>
@@ -250,5 +251,39 @@ TEST(Mp3EncHuffman, EveryCount1CodeDecodesInLibmad) {
             bits += count1_lengths(select)[q] + __builtin_popcount(static_cast<unsigned>(q));
         gi.part2_3_length = bits;
         expect_round_trip({gi}, "count1 table " + std::to_string(select));
+    }
+}
+
+// The scale factors chosen for a spectrum that falls with frequency refine the quiet bands, and
+// libmad reads them back: a value of 1 in every band comes out as 2^((g - 210) / 4) lowered by
+// each band's own scale factor. A gentle slope fits the 3 dB steps, a steep one needs the 6 dB steps.
+TEST(Mp3EncHuffman, ScaleFactorsDecodeInLibmad) {
+    const HuffmanCoder coder(kRate);
+    ASSERT_TRUE(coder.scale_factors());
+    const int16_t* starts = coder.band_starts();
+    for (int slope : {2, 6}) {
+        std::array<uint64_t, kGranuleLines> xrpow = {};
+        for (int i = 0; i < kGranuleLines; ++i)
+            xrpow[i] = (uint64_t{1} << 40) >> (slope * i / kGranuleLines);
+        GranuleInfo gi;
+        gi.global_gain = 190;
+        ScaleFactors::choose(xrpow, starts, gi);
+        EXPECT_EQ(gi.scalefac_scale, slope == 6 ? 1 : 0);
+        EXPECT_EQ(gi.scalefac[0], 0);
+        EXPECT_GE(gi.scalefac[20], gi.scalefac[15]);
+        EXPECT_GT(gi.scalefac[20], gi.scalefac[3]);
+        for (int b = 0; b < kScaleFactorBands; ++b) {
+            gi.l3_enc[starts[b] + 1] = 1;
+            gi.negative[starts[b] + 1] = b % 2;
+        }
+        gi.part2_3_length = coder.count_bits(gi) + gi.part2_length;
+        const Recovered r = decode_lines(write_stream({gi}, coder));
+        ASSERT_EQ(r.errors, 0);
+        ASSERT_EQ(r.lines.size(), 1u);
+        for (int b = 0; b < kScaleFactorBands; ++b) {
+            const double want = std::pow(2.0, (gi.global_gain - 210) / 4.0 - 0.5 * (1 + gi.scalefac_scale) * gi.scalefac[b]);
+            const double got = r.lines[0][starts[b] + 1] * (b % 2 ? -1 : 1);
+            EXPECT_NEAR(got / want, 1.0, 0.02) << "slope " << slope << " band " << b << " scale factor " << gi.scalefac[b];
+        }
     }
 }

@@ -18,7 +18,7 @@ void write_granule(BitWriter& w, const GranuleInfo& gi, bool mpeg1) {
     w.put(static_cast<uint32_t>(gi.part2_3_length), 12);
     w.put(static_cast<uint32_t>(gi.big_values), 9);
     w.put(static_cast<uint32_t>(gi.global_gain), 8);
-    w.put(0, mpeg1 ? 4 : 9);  // scalefac_compress: no scale-factor bits
+    w.put(static_cast<uint32_t>(gi.scalefac_compress), mpeg1 ? 4 : 9);
     w.put(0, 1);              // window_switching_flag
     for (int t : gi.table_select)
         w.put(static_cast<uint32_t>(t == 14 ? 16 : t), 5);
@@ -26,7 +26,7 @@ void write_granule(BitWriter& w, const GranuleInfo& gi, bool mpeg1) {
     w.put(static_cast<uint32_t>(gi.region1_count), 3);
     if (mpeg1)
         w.put(0, 1);  // preflag
-    w.put(0, 1);      // scalefac_scale
+    w.put(static_cast<uint32_t>(gi.scalefac_scale), 1);
     w.put(static_cast<uint32_t>(gi.count1table_select), 1);
 }
 

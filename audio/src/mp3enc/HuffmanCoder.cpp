@@ -2,6 +2,7 @@
 
 #include "audio/mp3enc/BitWriter.h"
 #include "audio/mp3enc/HuffmanTables.h"
+#include "audio/mp3enc/ScaleFactors.h"
 #include "audio/mp3enc/Tables.h"
 
 #include <algorithm>
@@ -117,7 +118,7 @@ int choose_table(const int* ix, int begin, int end, int& bits) {
     return cheapest({first_escape_table(16, largest), first_escape_table(24, largest)});
 }
 
-HuffmanCoder::HuffmanCoder(int sample_rate) {
+HuffmanCoder::HuffmanCoder(int sample_rate) : scale_factors_(sample_rate < 32000) {
     const int16_t* starts = long_band_starts(sample_rate);
     std::copy(starts, starts + 23, band_starts_.begin());
     for (int end = 2; end <= kGranuleLines; end += 2) {
@@ -185,6 +186,7 @@ int HuffmanCoder::count_bits(GranuleInfo& gi) const {
 }
 
 void HuffmanCoder::write(BitWriter& out, const GranuleInfo& gi) const {
+    ScaleFactors::write(out, gi);
     const int big_end = gi.big_values * 2;
     const int a1 = std::min(region_end(gi.region0_count, gi.region1_count, 0), big_end);
     const int a2 = std::min(region_end(gi.region0_count, gi.region1_count, 1), big_end);

@@ -2,6 +2,7 @@
 
 #include "audio/mp3enc/HuffmanCoder.h"
 #include "audio/mp3enc/HuffmanTables.h"
+#include "audio/mp3enc/ScaleFactors.h"
 
 #include <algorithm>
 #include <cmath>
@@ -33,6 +34,9 @@ const PowerTable power_table;
 
 // 0.4054 (6642 / 16384) in the quantiser's scale: rounds q a little below nearest.
 constexpr uint64_t kRounding = uint64_t{6642} << (kQuantBits - 14);
+
+// Scale factors may take at most one part in this many of a granule's target bits.
+constexpr int kMaxScaleFactorShare = 4;
 
 struct Steps {
     std::array<uint64_t, 256> step = {};
@@ -92,7 +96,9 @@ int Quantizer::count_at(const HuffmanCoder& coder, const std::array<uint64_t, kG
         gi.part2_3_length = kTooManyBits;
         return kTooManyBits;
     }
-    return coder.count_bits(gi);
+    if (coder.count_bits(gi) < kTooManyBits)
+        gi.part2_3_length += gi.part2_length;
+    return gi.part2_3_length;
 }
 
 int Quantizer::code_granule(const HuffmanCoder& coder, const int64_t* xr, int target, int ch, GranuleInfo& gi) {
@@ -103,12 +109,20 @@ int Quantizer::code_granule(const HuffmanCoder& coder, const int64_t* xr, int ta
         xrpow_[i] = xr_pow(magnitude);
         sum |= magnitude;
     }
+    ScaleFactors::clear(gi);
     if (sum == 0 || target <= 0) {
         // Silence (or no bits at all): an empty granule.
         gi.l3_enc.fill(0);
         gi.global_gain = 210;
         coder.count_bits(gi);
         return 0;
+    }
+    if (coder.scale_factors()) {
+        ScaleFactors::choose(xrpow_, coder.band_starts(), gi);
+        // Scale factors that would take a large share of a small granule are not worth it.
+        if (gi.part2_length * kMaxScaleFactorShare > target)
+            ScaleFactors::clear(gi);
+        ScaleFactors::apply(xrpow_, coder.band_starts(), gi);
     }
 
     // Binary search from the remembered gain; the step halves once the search has turned.
@@ -141,6 +155,7 @@ int Quantizer::code_granule(const HuffmanCoder& coder, const int64_t* xr, int ta
         bits = count_at(coder, xrpow_, ++g, gi);
     if (bits > target) {
         // Not even the coarsest step fits: send the granule empty rather than break the stream.
+        ScaleFactors::clear(gi);
         gi.l3_enc.fill(0);
         bits = coder.count_bits(gi);
     }

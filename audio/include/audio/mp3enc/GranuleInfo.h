@@ -5,11 +5,17 @@
 namespace audio::mp3enc {
 
 constexpr int kGranuleLines = 576;
+// Long scale-factor bands that carry a scale factor (the 22nd has none).
+constexpr int kScaleFactorBands = 21;
 
 // Layer III side information of one granule and channel, with its quantised lines.
-// Scale factors are always zero in this encoder, so part2_length is 0 and scalefac_compress 0.
+// Scale factors are zero at the MPEG-1 rates; at the lower rates they shape the noise (ScaleFactors).
 struct GranuleInfo {
-    int part2_3_length = 0;
+    int part2_3_length = 0;  // scale-factor bits included
+    int part2_length = 0;    // scale-factor bits
+    int scalefac_compress = 0;
+    int scalefac_scale = 0;  // each scale-factor step refines the band by 3 dB, or 6 dB when 1
+    std::array<int, kScaleFactorBands> scalefac = {};
     int big_values = 0;   // pairs
     int count1 = 0;       // quadruples
     int global_gain = 0;

@@ -19,14 +19,20 @@ public:
     // Finds the coded area, count1 region, regions and their tables for gi.l3_enc; sets the side
     // information fields and part2_3_length and returns it (kTooManyBits when not codable).
     int count_bits(GranuleInfo& gi) const;
-    // Writes the big-value regions and count1 quadruples of a counted granule.
+    // Writes the main data of a counted granule: its scale factors, the big-value regions and
+    // the count1 quadruples.
     void write(BitWriter& out, const GranuleInfo& gi) const;
+
+    // The lower rates carry scale factors, which this encoder uses to shape the noise.
+    bool scale_factors() const { return scale_factors_; }
+    const int16_t* band_starts() const { return band_starts_.data(); }
 
     // Line where region 0 (and region 1) of a granule with these counts ends.
     int region_end(int region0_count, int region1_count, int region) const;
 
 private:
     std::array<int16_t, 23> band_starts_ = {};
+    bool scale_factors_ = false;
     // For each even end of the big-values area (index end / 2 - 1): region0 and region1 counts.
     std::array<std::array<uint8_t, 2>, 288> region_counts_ = {};
 };

@@ -26,7 +26,8 @@ uint64_t xr_pow(uint64_t magnitude);
 const std::array<uint64_t, 256>& step_table();
 
 // Finds the global gain of one granule and channel by a binary search on the bit count and leaves
-// the quantised lines and side information in GranuleInfo. Zero scale factors throughout.
+// the quantised lines and side information in GranuleInfo; at the lower rates the scale factors
+// of ScaleFactors shape the noise first.
 class Quantizer {
 public:
     // Quantises at gain g into gi.l3_enc; false (lines untouched) when a line is too large to code.
