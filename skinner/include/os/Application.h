@@ -1,0 +1,54 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <string_view>
+
+class CActiveScheduler;
+
+namespace plat {
+class NamedMutex;
+}
+
+namespace os {
+
+// The running program inside the framework: it owns the scheduler that
+// drives every timer, names the window class of all form windows and
+// brackets start-up so that a second start hands its command line to the
+// first one. One object per process, made first and destroyed last.
+class Application {
+public:
+    static constexpr std::wstring_view class_prefix = L"SkinnerClass_";
+    // The longest class name (and so mutex name) the shell takes.
+    static constexpr size_t max_class_name = 38;
+
+    // A second object is a fatal report.
+    explicit Application(void* instance);
+    virtual ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    static Application* get_instance();
+    static CActiveScheduler* get_scheduler();
+
+    // True when a running instance was found and handed the command line;
+    // the caller then ends at once. Otherwise the bracket stays open (later
+    // starts wait) until show_running_instance_close_bracket.
+    bool show_running_instance_open_bracket(std::wstring_view command_line, std::wstring_view application_name);
+    void show_running_instance_close_bracket();
+
+    void* get_module_instance() const { return instance_; }
+    const std::wstring& get_class_name() const { return class_name_; }
+    bool found() const { return found_; }
+
+private:
+    bool hand_over(std::wstring_view command_line);
+
+    void* instance_ = nullptr;
+    std::unique_ptr<plat::NamedMutex> instance_mutex_;
+    std::wstring class_name_{class_prefix};
+    std::unique_ptr<CActiveScheduler> scheduler_;
+    bool found_ = false;
+    std::wstring command_line_;
+};
+
+} // namespace os
