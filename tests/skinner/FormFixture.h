@@ -45,12 +45,17 @@ inline const char* const forms_skin = R"(<skin id="forms" devices="">
     <int name="StartPositionX" value="5"/><int name="StartPositionY" value="4"/></form>
 </skin>)";
 
+// The test skin with its picture, as the device path "/skins/test.skin".
+inline std::wstring write_forms_skin() {
+    skin_fixture::write_picture("red", 4, 4, plat::rgb(255, 0, 0));
+    return skin_fixture::write_skin(forms_skin);
+}
+
 // The application object and the test skin, loaded for the profile's screen.
 struct FormWorld {
-    explicit FormWorld(const char* xml = forms_skin) {
-        skin_fixture::write_picture("red", 4, 4, plat::rgb(255, 0, 0));
+    FormWorld() {
         const plat::ScreenProfile& profile = plat::screen_profile();
-        properties.load_skin(skin_fixture::write_skin(xml), {profile.width, profile.height});
+        properties.load_skin(write_forms_skin(), {profile.width, profile.height});
     }
     os::Application application{nullptr};
     skinner::Properties properties;
