@@ -30,6 +30,7 @@ bench: deps
 	    echo "== $$(basename $$b)"; \
 	    CHIMELY_VIDEO=headless CHIMELY_AUDIO=null "$$b" || echo "$$(basename $$b) failed"; \
 	done
+	@echo "== speech"; bash bench/speech/run.sh $(BENCH_BUILD) || echo "speech failed"
 
 # Installs only the Debian packages that are missing; needs no privileges when none is.
 deps:
