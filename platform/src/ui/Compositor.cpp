@@ -4,6 +4,7 @@
 #include "plat/System.h"
 #include "plat/UiTest.h"
 #include "plat/Window.h"
+#include "ui/TitleOk.h"
 #include "ui/WindowManager.h"
 
 #include <algorithm>
@@ -73,6 +74,7 @@ void draw_top_band(HDC dc, const RECT& band) {
     select_font(dc, band_font(band.bottom - band.top));
     set_text_color(dc, band_text_colour);
     RECT text_area{band.left + band_text_margin, band.top, band.right - band_text_margin, band.bottom};
+    text_area.right -= TitleOk::paint(dc, band);  // the title-bar OK takes the right end
     RECT time_area = text_area;
     const std::wstring time = clock_text();
     draw_text(dc, time, time_area, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);

@@ -3,6 +3,7 @@
 #include "plat/Clock.h"
 #include "plat/UiTest.h"
 #include "plat/Window.h"
+#include "ui/ShellInput.h"
 #include "ui/WindowManager.h"
 
 #include <algorithm>
@@ -65,6 +66,8 @@ void Keyboard::key(uint32_t vk, bool down) {
         alt = held_[VK_MENU] || vk == VK_MENU;
         held_[vk] = down;
     }
+    if (shell_takes_key(vk, down, was_down))
+        return;
     HWND target = key_target();
     if (!target)
         return;

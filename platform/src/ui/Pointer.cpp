@@ -3,6 +3,7 @@
 #include "plat/Clock.h"
 #include "plat/UiTest.h"
 #include "plat/Window.h"
+#include "ui/ShellInput.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowTable.h"
 
@@ -45,6 +46,8 @@ Pointer& Pointer::instance() {
 }
 
 void Pointer::move(POINT screen) {
+    if (shell_takes_pointer(PointerEvent::move, screen))
+        return;
     HWND target = target_at(screen);
     if (!target)
         return;
@@ -71,6 +74,8 @@ void Pointer::down(POINT screen, bool right_click) {
         if (!target)
             last_press_ = Press{};
     }
+    if (shell_takes_pointer(PointerEvent::down, screen))
+        return;
     if (!target)
         return;
     activate_for_pointer(target);
@@ -104,6 +109,8 @@ void Pointer::up(POINT screen) {
         std::lock_guard lock(mutex_);
         button_down_ = false;
     }
+    if (shell_takes_pointer(PointerEvent::up, screen))
+        return;
     if (HWND target = target_at(screen))
         queue_for(target, WM_LBUTTONUP, 0, client_lparam(target, screen));
 }
