@@ -312,8 +312,10 @@ void MenuBar::paint_band(HDC dc, const RECT& band) {
         RECT place = places[i];
         if (int(i) == pressed && live)
             fill_rect(dc, place, pressed_colour);
-        // A divider between buttons, a third of the band high.
-        if (place.right < band.right) {
+        // A divider before the next button, a third of the band high.
+        const bool more = std::any_of(buttons.begin() + ptrdiff_t(i) + 1, buttons.end(),
+                                      [](const MenuBarButton& next) { return !(next.style & TBSTYLE_SEP); });
+        if (more) {
             const int third = (band.bottom - band.top) / 3;
             fill_rect(dc, {place.right - s, band.top + third, place.right, band.bottom - third}, divider_colour);
         }

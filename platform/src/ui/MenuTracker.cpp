@@ -38,7 +38,7 @@ constexpr wchar_t check_mark[] = L"\u2713";
 constexpr wchar_t submenu_arrow[] = L"\u25B8";
 
 thread_local MenuTracker* t_running = nullptr;
-std::atomic<HWND> g_innermost{nullptr};
+std::atomic<HWND> g_window{nullptr};
 
 bool is_key_message(uint32_t message) { return message >= WM_KEYDOWN && message <= WM_IME_COMPOSITION; }
 bool is_pointer_message(uint32_t message) { return message >= WM_MOUSEMOVE && message <= WM_MOUSEWHEEL; }
@@ -84,12 +84,12 @@ void MenuTracker::close_all() {
     levels_.clear();
     if (t_running == this) {
         t_running = outer_;
-        g_innermost = nullptr;
+        g_window = nullptr;
     }
 }
 
 MenuTracker* MenuTracker::running() { return t_running; }
-HWND MenuTracker::innermost_window() { return g_innermost.load(); }
+HWND MenuTracker::window() { return g_window.load(); }
 
 RECT MenuTracker::entry_screen_rect(size_t level, size_t entry) const {
     if (level >= levels_.size() || entry >= levels_[level].rows.size())
@@ -182,8 +182,9 @@ void MenuTracker::lay_out(Level& level, POINT at, uint32_t flags) const {
         shortcut = std::max(shortcut, text_width(dc, e.shortcut));
     }
     delete_dc(dc);
-    const int width = std::max(min_width * s, check_column * s + text + (shortcut ? shortcut_gap * s + shortcut : 0) +
-                                                  arrow_column * s + right_margin * s);
+    const RECT area = menu_area();
+    const int width = std::min<int>(area.right - area.left, std::max(min_width * s, check_column * s + text + (shortcut ? shortcut_gap * s + shortcut : 0) +
+                                                  arrow_column * s + right_margin * s));
     level.rows.clear();
     int y = s;  // inside the frame
     for (const MenuEntry& e : level.entries) {
@@ -193,7 +194,6 @@ void MenuTracker::lay_out(Level& level, POINT at, uint32_t flags) const {
     }
     const int height = y + s;
 
-    const RECT area = menu_area();
     int left = (flags & TPM_RIGHTALIGN) ? at.x - width : at.x;
     int top = (flags & TPM_BOTTOMALIGN) ? at.y - height : at.y;
     left = std::max(area.left, std::min(left, area.right - width));
@@ -224,7 +224,8 @@ bool MenuTracker::open_level(HMENU menu, POINT at, uint32_t flags) {
     }
     set_window_pos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     invalidate_rect(window, nullptr, false);
-    publish_innermost();
+    if (levels_.size() == 1)
+        g_window = window;
     return true;
 }
 
@@ -235,11 +236,6 @@ void MenuTracker::close_levels_after(size_t level) {
         if (window && is_window(window))
             destroy_window(window);
     }
-    publish_innermost();
-}
-
-void MenuTracker::publish_innermost() const {
-    g_innermost = levels_.empty() ? nullptr : levels_.back().window;
 }
 
 void MenuTracker::set_hot(size_t level, int entry) {

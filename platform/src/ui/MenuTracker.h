@@ -10,7 +10,7 @@
 
 namespace plat::ui {
 
-// Posted to the innermost popup window: pick entry wparam (from 1, separators not counted).
+// Posted to the menu's window: pick entry wparam of the innermost level (from 1, separators not counted).
 constexpr uint32_t menu_choose_message = WM_USER + 1;
 
 // One popup menu on the screen and its loop. Each open level (the menu and
@@ -28,10 +28,11 @@ public:
     // ends it without a choice and is posted again for the outer loop.
     std::uintptr_t run();
 
-    // The tracker running on the calling thread, and the window of the
-    // innermost level of the one running in the process (null when none).
+    // The tracker running on the calling thread, and the window of the first
+    // level of the one running in the process (null when none): input and
+    // the script's choices are queued there, since it lives as long as the menu.
     static MenuTracker* running();
-    static HWND innermost_window();
+    static HWND window();
 
     // Test seams: the open levels and their entries' rectangles on the screen.
     size_t level_count() const { return levels_.size(); }
@@ -62,7 +63,6 @@ private:
     void activate_entry(size_t level, int entry);
     bool hit(POINT screen, size_t& level, int& entry) const;
     void finish(std::uintptr_t chosen);
-    void publish_innermost() const;
 
     HWND owner_ = nullptr;
     HMENU menu_ = nullptr;

@@ -155,7 +155,7 @@ int track_popup_menu(HMENU menu, uint32_t flags, int32_t x, int32_t y, HWND owne
         set_last_error(ui::is_menu(menu) ? ERROR_INVALID_WINDOW_HANDLE : ERROR_INVALID_HANDLE);
         return 0;
     }
-    if (ui::MenuTracker::innermost_window())
+    if (ui::MenuTracker::window())
         return 0;
     ui::install_shell_menus();
     ui::MenuTracker tracker(menu, flags, POINT{x, y}, owner);

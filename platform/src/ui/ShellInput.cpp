@@ -62,7 +62,7 @@ void install_shell_menus() {
             std::fprintf(stderr, "soft %d: no menu bar is shown; skipped\n", key);
     };
     hooks.choose = [](int entry) {
-        if (HWND menu = MenuTracker::innermost_window())
+        if (HWND menu = MenuTracker::window())
             post_message(menu, menu_choose_message, WPARAM(entry), 0);
         else
             std::fprintf(stderr, "choose %d: no popup menu is open; skipped\n", entry);
@@ -74,7 +74,7 @@ bool shell_takes_key(uint32_t vk, bool down, bool was_down) {
     const LPARAM lparam = down ? key_repeat_count_one | (was_down ? KEY_PREVIOUS_DOWN : 0)
                                : key_repeat_count_one | KEY_PREVIOUS_DOWN | KEY_TRANSITION_UP;
     const uint32_t message = down ? WM_KEYDOWN : WM_KEYUP;
-    if (HWND menu = MenuTracker::innermost_window()) {
+    if (HWND menu = MenuTracker::window()) {
         queue_for(menu, message, vk, lparam);
         return true;
     }
@@ -103,7 +103,7 @@ bool shell_takes_pointer(PointerEvent event, POINT screen) {
     PointerState& s = pointer();
     std::lock_guard lock(s.mutex);
     const LPARAM at = point_lparam(screen.x, screen.y);
-    if (HWND menu = MenuTracker::innermost_window()) {
+    if (HWND menu = MenuTracker::window()) {
         // Input goes to the menu; a press that began before it opened ends there unseen.
         if (event == PointerEvent::down)
             s.owner = PointerOwner::menu;

@@ -58,6 +58,10 @@ TEST_F(Menus, EscapeATapOutsideAndAnUnpressedReleaseChooseNothing) {
     int chosen = -1;
     with_steps({press(VK_ESCAPE)}, [&] { chosen = track(menu, form); });
     EXPECT_EQ(chosen, 0);
+    // Escape closes one level at a time, even when the keys come at once.
+    with_steps({press(VK_UP), press(VK_RIGHT), [] { inject_key_press(VK_ESCAPE); inject_key_press(VK_ESCAPE); }},
+               [&] { chosen = track(menu, form); });
+    EXPECT_EQ(chosen, 0);
     with_steps({[] { tap(POINT{230, 280}); }}, [&] { chosen = track(menu, form); });
     EXPECT_EQ(chosen, 0);
     // A release over Paste without its press (the held tap that opened the menu), then a tap on Cut.
