@@ -15,15 +15,37 @@ std::string utf8(const std::optional<std::wstring>& text) { return plat::to_utf8
 
 std::string pair_text(uint16_t x, uint16_t y) { return std::to_string(x) + " " + std::to_string(y); }
 
-void dump_properties(const SkinFile& skin, SkinOffset element, pugi::xml_node out) {
+// In a well-made skin every record, array entry and control list entry has bytes of its own, so
+// all of them together fit in the image. Records that several elements share, as only a hostile
+// file has them, would be dumped once per sharer; the dump ends when it has spent the image.
+struct Budget {
+    uint64_t bytes = 0;
+    bool spend(uint64_t size) {
+        if (size > bytes)
+            return false;
+        bytes -= size;
+        return true;
+    }
+};
+
+void dump_properties(const SkinFile& skin, SkinOffset element, pugi::xml_node out, Budget& budget) {
     static const char* const tags[] = {"int", "point", "string", "picture", "color", "font"};
     for (int t = 0; t < 6; ++t) {
         SkinPropertyType type = SkinPropertyType(t);
         uint32_t count = skin.property_count(element, type);
-        for (uint32_t i = 0; i < count; ++i) {
+        std::u16string previous;
+        for (uint32_t i = 0; i < count && budget.spend(SkinFile::record_size(type)); ++i) {
             SkinOffset record = skin.property_record(element, type, i);
+            // An array is searched by halves, so a record without a name, or out of order, ends it.
+            std::optional<std::wstring> name = skin.property_name(record);
+            if (!name)
+                break;
+            std::u16string units = SkinFile::to_units(*name);
+            if (units < previous)
+                break;
+            previous = std::move(units);
             pugi::xml_node node = out.append_child(tags[t]);
-            node.append_attribute("name") = utf8(skin.property_name(record)).c_str();
+            node.append_attribute("name") = plat::to_utf8(*name).c_str();
             switch (type) {
             case SkinPropertyType::integer:
                 node.append_attribute("value") = skin.integer_value(record);
@@ -65,20 +87,35 @@ void dump_properties(const SkinFile& skin, SkinOffset element, pugi::xml_node ou
     }
 }
 
-void dump_element(const SkinFile& skin, SkinOffset element, pugi::xml_node out, bool form) {
+void visit(const SkinFile& skin, SkinOffset root, pugi::xml_node out, const char* tag, bool forms, Budget& budget);
+
+void dump_element(const SkinFile& skin, SkinOffset element, pugi::xml_node out, bool form, Budget& budget) {
+    budget.spend(form ? SkinFile::form_record_size : SkinFile::element_record_size);
     out.append_attribute("name") = utf8(skin.element_name(element)).c_str();
-    dump_properties(skin, element, out);
+    dump_properties(skin, element, out, budget);
     if (!form)
         return;
     uint32_t count = skin.control_count(element);
-    for (uint32_t i = 0; i < count; ++i) {
+    for (uint32_t i = 0; i < count && budget.spend(4); ++i) {
         auto entry = skin.control_entry(element, i);
+        // Names beyond the image or longer than any name end the list.
+        if (!entry)
+            break;
         pugi::xml_node create = out.append_child("create");
-        create.append_attribute("name") = entry ? plat::to_utf8(entry->first).c_str() : "?";
-        create.append_attribute("kind") = entry ? plat::to_utf8(entry->second).c_str() : "?";
+        create.append_attribute("name") = plat::to_utf8(entry->first).c_str();
+        create.append_attribute("kind") = plat::to_utf8(entry->second).c_str();
     }
-    skin.visit_in_order(skin.control_root(element), [&](SkinOffset control) {
-        dump_element(skin, control, out.append_child("control"), false);
+    visit(skin, skin.control_root(element), out, "control", false, budget);
+}
+
+// A walk that the budget can no longer pay for is not started: it would only visit.
+void visit(const SkinFile& skin, SkinOffset root, pugi::xml_node out, const char* tag, bool forms, Budget& budget) {
+    const uint32_t size = forms ? SkinFile::form_record_size : SkinFile::element_record_size;
+    if (budget.bytes < size)
+        return;
+    skin.visit_in_order(root, [&](SkinOffset element) {
+        if (budget.bytes >= size)
+            dump_element(skin, element, out.append_child(tag), forms, budget);
     });
 }
 
@@ -112,12 +149,9 @@ std::string dump_skin(const SkinFile& skin) {
             break;
         root.append_child("fontface").append_attribute("value") = plat::to_utf8(*font).c_str();
     }
-    skin.visit_in_order(skin.form_root(), [&](SkinOffset form) {
-        dump_element(skin, form, root.append_child("form"), true);
-    });
-    skin.visit_in_order(skin.kind_root(), [&](SkinOffset kind) {
-        dump_element(skin, kind, root.append_child("kind"), false);
-    });
+    Budget budget{skin.image().size()};
+    visit(skin, skin.form_root(), root, "form", true, budget);
+    visit(skin, skin.kind_root(), root, "kind", false, budget);
     std::ostringstream text;
     doc.save(text, "  ");
     return text.str();

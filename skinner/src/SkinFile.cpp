@@ -42,8 +42,9 @@ uint16_t SkinFile::u16(uint64_t offset) const {
     return uint16_t(image_[offset] | image_[offset + 1] << 8);
 }
 
-std::optional<std::wstring> SkinFile::text(uint64_t offset) const {
-    for (uint64_t end = offset; fits(end, 2); end += 2) {
+std::optional<std::wstring> SkinFile::text(uint64_t offset, uint32_t max_units) const {
+    const uint64_t last = offset + 2 * uint64_t(max_units);
+    for (uint64_t end = offset; end <= last && fits(end, 2); end += 2) {
         if (u16(end) == 0)
             return plat::from_utf16le(&image_[offset], size_t(end - offset));
     }
@@ -79,9 +80,10 @@ bool SkinFile::assign(std::vector<uint8_t> image) {
     uint64_t offset = u32(at_name_table);
     while (names_.size() < wanted && fits(offset, 2)) {
         uint64_t end = offset;
-        while (fits(end, 2) && u16(end) != 0)
+        const uint64_t last = offset + 2 * uint64_t(max_text_units);
+        while (end <= last && fits(end, 2) && u16(end) != 0)
             end += 2;
-        if (!fits(end, 2))
+        if (end > last || !fits(end, 2))
             break;
         names_.push_back(uint32_t(offset));
         offset = end + 2;
@@ -124,10 +126,10 @@ bool SkinFile::load_path(std::wstring_view path) {
 }
 
 std::wstring SkinFile::identification() const {
-    return valid_ ? text(at_identification).value_or(L"") : L"";
+    return valid_ ? text(at_identification, text_units).value_or(L"") : L"";
 }
 
-std::wstring SkinFile::devices() const { return valid_ ? text(at_devices).value_or(L"") : L""; }
+std::wstring SkinFile::devices() const { return valid_ ? text(at_devices, text_units).value_or(L"") : L""; }
 
 SkinDesignSize SkinFile::design_size(int index) const {
     if (!valid_ || index < 0 || index >= design_size_count)
@@ -144,14 +146,14 @@ uint32_t SkinFile::font_count() const { return valid_ ? u32(at_font_count) : 0; 
 std::optional<std::wstring> SkinFile::picture_name(uint32_t index) const {
     if (index >= picture_count() || index >= names_.size())
         return std::nullopt;
-    return text(names_[index]);
+    return text(names_[index], max_text_units);
 }
 
 std::optional<std::wstring> SkinFile::font_description(uint32_t index) const {
     uint64_t at = uint64_t(picture_count()) + index;
     if (index >= font_count() || at >= names_.size())
         return std::nullopt;
-    return text(names_[size_t(at)]);
+    return text(names_[size_t(at)], max_text_units);
 }
 
 std::optional<int> SkinFile::compare(std::u16string_view key, uint32_t stored) const {
@@ -232,7 +234,7 @@ void SkinFile::visit_in_order(SkinOffset root, const std::function<void(SkinOffs
 std::optional<std::wstring> SkinFile::element_name(SkinOffset element) const {
     if (!record_fits(element, element_record_size))
         return std::nullopt;
-    return text(u32(element + at_name));
+    return text(u32(element + at_name), max_name_units);
 }
 
 SkinOffset SkinFile::control_root(SkinOffset form) const {
@@ -250,8 +252,8 @@ std::optional<std::pair<std::wstring, std::wstring>> SkinFile::control_entry(Ski
     if (index >= control_count(form))
         return std::nullopt;
     uint64_t at = uint64_t(form) + at_control_list + 4 * uint64_t(index);
-    std::optional<std::wstring> control = text(u16(at));
-    std::optional<std::wstring> kind = text(u16(at + 2));
+    std::optional<std::wstring> control = text(u16(at), max_name_units);
+    std::optional<std::wstring> kind = text(u16(at + 2), max_name_units);
     if (!control || !kind)
         return std::nullopt;
     return std::make_pair(*control, *kind);
@@ -277,7 +279,7 @@ SkinOffset SkinFile::property_record(SkinOffset element, SkinPropertyType type, 
 std::optional<std::wstring> SkinFile::property_name(SkinOffset record) const {
     if (!fits(record, 2))
         return std::nullopt;
-    return text(u16(record));
+    return text(u16(record), max_name_units);
 }
 
 SkinOffset SkinFile::find_property(SkinOffset element, SkinPropertyType type, std::wstring_view key) {
@@ -317,7 +319,7 @@ std::array<uint8_t, 4> SkinFile::color_value(SkinOffset record) const {
 std::optional<std::wstring> SkinFile::string_value(SkinOffset record) const {
     if (!fits(record, 4))
         return std::nullopt;
-    return text(u16(uint64_t(record) + 2));
+    return text(u16(uint64_t(record) + 2), max_text_units);
 }
 
 SkinPictureValue SkinFile::picture_value(SkinOffset record) const {

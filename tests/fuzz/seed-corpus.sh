@@ -27,6 +27,9 @@ EOF
 { printf '\xff\xfe'; utf16 '<?xml version="1.0" encoding="UTF-16"?><settings><v name="x" value="é€𝄞"/></settings>'; } | seed fuzz_xml utf16.xml
 printf '<a><b c="1"><d/></b>text<e f="2" g="&#0;"/></a>' | seed fuzz_xml small.xml
 
+# Nested far deeper than any file of the system: the copy must stay linear in size.
+{ for i in $(seq 2000); do printf '<a>'; done; for i in $(seq 2000); do printf '</a>'; done; } | seed fuzz_xml deep.xml
+
 { zip_entry 'a.txt' 'hello'; zip_entry 'dir/B.TXT' 'second entry'; zip_entry 'c' ''; } | seed fuzz_zip stored.zip
 { zip_entry 'x.txt' 'abc'; zip_entry 'deflated' 'zzzz' 8; zip_entry 'later' 'never read'; } | seed fuzz_zip method.zip
 { zip_entry 'y.txt' 'abc' 0 8; } | seed fuzz_zip descriptor.zip
@@ -48,3 +51,23 @@ printf '\x80\x81\x8d\x9f\xa0\xff plain' | seed fuzz_text cp1252.bin
 { printf 'CWQ1'; u32 1; u32 0; } | seed fuzz_remote list.bin
 { printf 'CWQ1'; u32 4; u32 27; u32 9; u32 5; u32 0x40000004; u32 0x05060708; u32 0x01020304; u32 3; printf 'x\x00y'; } | seed fuzz_remote copy.bin
 { printf 'CWA1'; u32 0; u32 12; u32 2; u32 3; u32 7; } | seed fuzz_remote list-answer.bin
+
+# Skins: a header whose form (or kind) tree starts at 540, the rest as given.
+skin_header() {
+  u16 0x0421; u16 0x043A; u16 0x0438; u16 0x043D; head -c 64 /dev/zero
+  u32 "$1"; u32 "$2"; head -c $((540 - 80)) /dev/zero
+}
+# A form whose control list claims every byte, its entries pointing into a run without a NUL.
+{ skin_header 540 0; head -c 64 /dev/zero; u32 0xFFFFFFFF; head -c 3500 /dev/zero | tr '\0' 'A'; } |
+  seed fuzz_skin control-list.skin
+# Twenty kinds that share one string array of 500 records, all naming one text of 127 units.
+{ skin_header 0 2796; for i in $(seq 127); do printf 'N\x00'; done; head -c 2 /dev/zero
+  for i in $(seq 500); do u16 540; u16 540; done
+  for k in $(seq 0 19); do
+    u32 0; u32 $((k < 19 ? 2796 + 60 * (k + 1) : 0)); u32 540; head -c 16 /dev/zero
+    u32 796; u32 2796; head -c 24 /dev/zero
+  done; } | seed fuzz_skin shared-arrays.skin
+
+# A WAV file claiming 1 Hz: nothing may try to resample it.
+{ printf 'RIFF'; u32 44; printf 'WAVEfmt '; u32 16; u16 1; u16 1; u32 1; u32 2; u16 2; u16 16
+  printf 'data'; u32 8; head -c 8 /dev/zero; } | seed fuzz_wav rate-1hz.wav

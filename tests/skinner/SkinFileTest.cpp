@@ -296,6 +296,49 @@ TEST(SkinFile, FormRecordsNearTheEnd) {
     EXPECT_EQ(skin.control_root(550), 0u);
 }
 
+// Hostile skins of 82 KB whose counts are as large as the file allows: the dump costs a small
+// multiple of the file, not the product of the counts and the name lengths.
+TEST(SkinFile, HostileCountsCostNoMoreThanTheFile) {
+    const size_t size = 82 * 1024;
+    // A form whose control list claims every byte, its entries pointing into a run without a NUL.
+    Bytes list = empty_header();
+    list.resize(size, 0x41);
+    std::fill(list.begin() + 540, list.begin() + 540 + 68, 0);
+    put32(list, SkinFile::at_form_root, 540);
+    put32(list, 540 + SkinFile::at_control_count, 0xFFFFFFFF);
+    SkinFile skin;
+    ASSERT_TRUE(skin.assign(list));
+    EXPECT_GT(skin.control_count(540), 20000u);
+    EXPECT_FALSE(skin.control_entry(540, 0)); // longer than any name
+    std::string text = skinner::dump_skin(skin);
+    EXPECT_EQ(text.find("<create"), std::string::npos);
+    EXPECT_LT(text.size(), size_t(1000));
+
+    // 600 kinds sharing one string array of 10,000 records, each naming a text of 127 units.
+    Bytes shared = empty_header();
+    shared.resize(size, 0);
+    const uint32_t pool = 540, array = pool + 256, kinds = array + 40000;
+    for (uint32_t i = 0; i < 127; ++i)
+        shared[pool + 2 * i] = 'N';
+    for (uint32_t r = 0; r < 10000; ++r) {
+        put32(shared, array + 4 * r, pool | pool << 16);
+    }
+    put32(shared, SkinFile::at_kind_root, kinds);
+    for (uint32_t k = 0; k < 600; ++k) {
+        const uint32_t at = kinds + 60 * k;
+        put32(shared, at + SkinFile::at_right, k + 1 < 600 ? at + 60 : 0);
+        put32(shared, at + SkinFile::at_name, pool);
+        put32(shared, at + SkinFile::at_arrays + 8 * 2, array);
+        put32(shared, at + SkinFile::at_arrays + 8 * 2 + 4, array + 40000);
+    }
+    ASSERT_TRUE(skin.assign(shared));
+    EXPECT_EQ(skin.property_count(kinds + 60 * 599, SkinPropertyType::string), 10000u);
+    text = skinner::dump_skin(skin);
+    // At most one record per 4 bytes of the file, each with two texts of 127 units.
+    EXPECT_LT(text.size(), size / 4 * 300);
+    EXPECT_GT(text.size(), size_t(10000) * 254); // the first kind is dumped whole
+}
+
 TEST(SkinFile, MutatedSkinsNeverCrash) {
     Bytes good = compile(sample_source);
     std::mt19937 random(1234);

@@ -46,6 +46,12 @@ public:
     static constexpr uint32_t element_record_size = 60;
     static constexpr uint32_t form_record_size = 68;
     static constexpr uint16_t magic[4] = {0x0421, 0x043A, 0x0438, 0x043D};
+    // Longest texts a skin is read with, NUL not counted: names of elements, controls, kinds and
+    // properties are short identifiers; string values, picture names and font descriptions are
+    // no longer than a device path. A longer text counts as cut off, so that a hostile file whose
+    // records all point at one long run costs no more than its records.
+    static constexpr uint32_t max_name_units = 128;
+    static constexpr uint32_t max_text_units = 260;
     // Offsets of the header fields.
     static constexpr uint32_t at_identification = 8;
     static constexpr uint32_t at_form_root = 72;
@@ -133,7 +139,7 @@ private:
     bool fits(uint64_t offset, uint64_t count) const { return offset <= image_.size() && count <= image_.size() - offset; }
     uint32_t u32(uint64_t offset) const;
     uint16_t u16(uint64_t offset) const;
-    std::optional<std::wstring> text(uint64_t offset) const;
+    std::optional<std::wstring> text(uint64_t offset, uint32_t max_units) const;
     bool good_text_field(uint32_t offset) const;
     bool record_fits(SkinOffset element, uint32_t size) const;
     void walk(SkinOffset root, bool pre_order, const std::function<void(SkinOffset)>& visit) const;
