@@ -10,7 +10,8 @@
 // Pocket PC, two soft keys on a smartphone), popup menus, the smartphone's
 // Back key and the title-bar OK. The bottom band shows the bar of the active
 // window, or of its owner when it has none; taps on the band go to that bar.
-// F1 and F2 are the soft keys. Everything runs on the GUI thread.
+// F1 and F2 are the soft keys, except on the older shell, whose bar takes
+// taps only. Everything runs on the GUI thread.
 namespace plat {
 
 // ---- popup menus ----
