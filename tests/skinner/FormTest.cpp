@@ -1,6 +1,7 @@
 #include "FormFixture.h"
 
 #include "skinner/ControlSubclass.h"
+#include "skinner/FormCombo.h"
 #include "plat/Input.h"
 #include "plat/MessageBox.h"
 #include "plat/Paint.h"
@@ -324,4 +325,25 @@ TEST(Form, ChildrenAreDeletedWhileTheFormIsWhole) {
     form.reset();
     EXPECT_TRUE(window_alive);
     EXPECT_FALSE(plat::is_window(window));
+}
+
+TEST(Form, DropDownClosesOnATapOutsideAndEndsOnlyItsOwnLoop) {
+    FormWorld world;
+    TestForm main(&world.properties, L"Main");
+    std::vector<std::wstring> log;
+    later([&] {
+        FormCombo drop(main, &world.properties, L"Place6", nullptr, {50, 60}, {100, 60});
+        EXPECT_EQ(plat::get_capture(), drop.get_window());
+        EXPECT_TRUE(same(window_rect(drop), {50, 60, 150, 120}));
+        later([&] {
+            plat::post_message(main.get_window(), plat::WM_CLOSE, 0, 0);
+            plat::inject_pointer_down(200, 250);
+            plat::inject_pointer_up(200, 250);
+        });
+        log.push_back(drop.run_plain_loop() ? L"drop closed" : L"drop quit");
+        log.push_back(plat::get_focus() == main.get_window() ? L"focus back" : L"focus elsewhere");
+    });
+    main.do_modal();
+    log.push_back(L"main done");
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"drop closed", L"focus back", L"main done"}));
 }
