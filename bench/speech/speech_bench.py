@@ -163,7 +163,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("build", help="build folder holding tools/chimely-audio, device/ and data/work/")
     parser.add_argument("--day", action="store_true", help="every minute of the day (1,440 times)")
-    parser.add_argument("--work", help="folder for the sounds heard (default: a temporary folder)")
+    parser.add_argument("--work", help="folder that keeps the sounds heard and what was recognised "
+                        "(default: a temporary folder, removed at the end)")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
     parser.add_argument("--voice", help="espeak-ng options of the whole sentences (default: those the words are "
                         "recorded with, data/speech/voice.txt)")
@@ -214,8 +215,8 @@ def main():
     if not all(counts_ok):
         print("warning: some spoken times played a different number of sounds than words", file=sys.stderr)
 
-    print("speech benchmark: %d times, recogniser limited to the clock's sentences; espeak-ng %s; sounds in %s"
-          % (len(times), " ".join(voice), work))
+    print("speech benchmark: %d times, recogniser limited to the clock's sentences; espeak-ng %s%s"
+          % (len(times), " ".join(voice), "; sounds in " + work if args.work else ""))
     per_word = {}
     for c in CONDITIONS:
         heard = recognise(folders[c], names, gram, os.path.join(work, c + ".log"))
@@ -238,6 +239,8 @@ def main():
     for w in sorted(per_word, key=order.index):
         cells = ["%5.1f" % (100.0 * per_word[w][c][1] / per_word[w][c][0]) for c in CONDITIONS]
         print("  %-10s %s %%  (%d times)" % (w, " / ".join(cells), per_word[w]["spoken"][0]))
+    if not args.work:
+        shutil.rmtree(work)
 
 
 if __name__ == "__main__":
