@@ -37,6 +37,7 @@ constexpr uint32_t WM_KILLFOCUS = 0x0008;
 constexpr uint32_t WM_ENABLE = 0x000A;
 constexpr uint32_t WM_SETTEXT = 0x000C;
 constexpr uint32_t WM_GETTEXT = 0x000D;
+constexpr uint32_t WM_GETTEXTLENGTH = 0x000E;
 constexpr uint32_t WM_PAINT = 0x000F;
 constexpr uint32_t WM_CLOSE = 0x0010;
 constexpr uint32_t WM_QUIT = 0x0012;
