@@ -22,19 +22,12 @@ constexpr wchar_t attr_attention[] = L"attention";
 constexpr wchar_t attr_speak_time[] = L"time";
 constexpr wchar_t attr_pause[] = L"pause";
 
-// Text, comment and similar nodes carry names such as "#text"; only
-// elements are records.
-bool is_element(const XmlNode& node) {
-    std::wstring name = xml_node_name(node);
-    return !name.empty() && name[0] != L'#';
-}
-
 void read_text(const XmlNode& element, const wchar_t* name, std::wstring& field) {
     xml_get_attribute(element, name, field);
 }
 
-void read_flag(const XmlNode& element, const wchar_t* name, bool& flag) {
-    std::wstring text;
+// `text` is the caller's buffer, reused for every attribute of a load.
+void read_flag(const XmlNode& element, const wchar_t* name, bool& flag, std::wstring& text) {
     if (xml_get_attribute(element, name, text))
         read_bool(text, flag);
 }
@@ -130,11 +123,12 @@ bool Alarm::load(const XmlNode& element) {
     XmlNode properties = xml_find_child(element, el_properties);
     if (!properties)
         return false;
-    std::wstring time;
-    if (xml_get_attribute(properties, attr_time, time)) {
+    // A long alarm list is loaded at every start: one buffer serves every attribute read here.
+    std::wstring text;
+    if (xml_get_attribute(properties, attr_time, text)) {
         int hour = hour_;
         int minute = minute_;
-        read_ints(time, {&hour, &minute});
+        read_ints(text, {&hour, &minute});
         // A hand-edited "25 70" must not make an alarm that never comes.
         set_time(hour, minute);
     }
@@ -144,9 +138,8 @@ bool Alarm::load(const XmlNode& element) {
     XmlNode type = xml_find_child(element, el_type);
     if (!type)
         return false;
-    std::wstring type_name;
-    if (xml_get_attribute(type, attr_type, type_name))
-        if (auto rule = make_periodicity(type_name))
+    if (xml_get_attribute(type, attr_type, text))
+        if (auto rule = make_periodicity(text))
             rule_ = std::move(rule);
     unknown_rule_.clear();
     if (rule_)
@@ -155,9 +148,9 @@ bool Alarm::load(const XmlNode& element) {
         unknown_rule_ = xml_attributes(type);
 
     if (XmlNode events = xml_find_child(element, el_events)) {
-        read_flag(events, attr_attention, events_.attention);
-        read_flag(events, attr_speak_time, events_.time);
-        read_flag(events, attr_pause, events_.pause);
+        read_flag(events, attr_attention, events_.attention, text);
+        read_flag(events, attr_speak_time, events_.time, text);
+        read_flag(events, attr_pause, events_.pause, text);
     }
 
     exceptions_.clear();
@@ -166,7 +159,7 @@ bool Alarm::load(const XmlNode& element) {
         exceptions_.reserve(static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) {
             XmlNode child = xml_child_at(exceptions, i);
-            if (!is_element(child))
+            if (!xml_is_element(child))
                 continue;
             exceptions_.emplace_back();
             exceptions_.back().load(child);

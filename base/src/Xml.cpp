@@ -127,6 +127,34 @@ std::string narrow(std::wstring_view text) {
     return std::string(text.begin(), text.end());
 }
 
+// A name to look up, narrowed on the stack when it is short ASCII (every name the files use).
+class LookupName {
+public:
+    explicit LookupName(std::wstring_view name) {
+        if (name.size() < sizeof short_)
+            for (size_t i = 0;; ++i) {
+                if (i == name.size()) {
+                    short_[i] = 0;
+                    text_ = short_;
+                    return;
+                }
+                if (name[i] >= 0x80)
+                    break;
+                short_[i] = static_cast<char>(name[i]);
+            }
+        long_ = narrow(name);
+        text_ = long_.c_str();
+    }
+    LookupName(const LookupName&) = delete;
+    LookupName& operator=(const LookupName&) = delete;
+    const char* c_str() const { return text_; }
+
+private:
+    char short_[32] = {};
+    std::string long_;
+    const char* text_ = short_;
+};
+
 // Compares without converting when the wanted name is ASCII.
 bool name_equals(std::wstring_view wanted, const char* name) {
     for (wchar_t c : wanted) {
@@ -139,12 +167,22 @@ bool name_equals(std::wstring_view wanted, const char* name) {
     return !*name;
 }
 
+// Into the caller's string, so that a string reused for many reads keeps its buffer.
+void widen_into(const char* utf8, std::wstring& out) {
+    size_t length = 0;
+    for (; utf8[length]; ++length)
+        if (static_cast<unsigned char>(utf8[length]) >= 0x80) {
+            out = plat::from_utf8(utf8);
+            return;
+        }
+    out.resize(length);
+    std::copy(utf8, utf8 + length, out.begin());
+}
+
 std::wstring widen(const char* utf8) {
-    const char* end = utf8;
-    for (; *end; ++end)
-        if (static_cast<unsigned char>(*end) >= 0x80)
-            return plat::from_utf8(utf8);
-    return std::wstring(utf8, end);
+    std::wstring text;
+    widen_into(utf8, text);
+    return text;
 }
 
 struct StringWriter : pugi::xml_writer {
@@ -194,6 +232,12 @@ XmlNode xml_find_child(const XmlNode& parent, std::wstring_view name) {
 }
 
 bool xml_find_child_into(const XmlNode& parent, std::wstring_view name, XmlNode& child) {
+    // Only the model's own names ("#text" and the like) need the walk here; every other name is
+    // an element's or a processing instruction's, which the tree finds in one call.
+    if (!name.empty() && name[0] != L'#' && name.find(L'\0') == std::wstring_view::npos) {
+        child = handle_of(parent, node_of(parent).child(LookupName(name).c_str()));
+        return !child.is_null();
+    }
     for (pugi::xml_node node = node_of(parent).first_child(); node; node = node.next_sibling()) {
         if (name_equals(name, node_name_of(node))) {
             child = handle_of(parent, node);
@@ -242,6 +286,8 @@ int xml_child_count(const XmlNode& parent) {
     return count;
 }
 
+bool xml_is_element(const XmlNode& node) { return node_of(node).type() == pugi::node_element; }
+
 std::wstring xml_node_name(const XmlNode& node) {
     if (node.is_null())
         return {};
@@ -277,12 +323,10 @@ void xml_set_attribute(const XmlNode& element, std::wstring_view name, std::wstr
 bool xml_get_attribute(const XmlNode& node, std::wstring_view name, std::wstring& value) {
     if (!is_xml_name(name))
         return false;
-    pugi::xml_attribute attribute = node_of(node).first_attribute();
-    while (attribute && !name_equals(name, attribute.name()))
-        attribute = attribute.next_attribute();
+    pugi::xml_attribute attribute = node_of(node).attribute(LookupName(name).c_str());
     if (!attribute)
         return false;
-    value = widen(attribute.value());
+    widen_into(attribute.value(), value);
     return true;
 }
 

@@ -127,7 +127,14 @@ TEST(Xml, NodeKindsAndWhitespace) {
     EXPECT_FALSE(xml_find_child_into(root, L"ALARM", found));
     EXPECT_TRUE(found.is_null());
     EXPECT_TRUE(xml_find_child(root, L"Alarm ").is_null());
+    EXPECT_EQ(xml_node_name(xml_find_child(root, L"#cdata-section")), L"#cdata-section");
+    EXPECT_TRUE(xml_find_child(root, std::wstring_view(L"Alarm\0x", 7)).is_null());
     EXPECT_EQ(xml_node_name(xml_load_document(L"\\kinds.xml")), L"#document");
+    EXPECT_TRUE(xml_is_element(xml_child_at(root, 1)));
+    for (int i : {0, 2, 3})
+        EXPECT_FALSE(xml_is_element(xml_child_at(root, i))) << i;
+    EXPECT_FALSE(xml_is_element(xml_load_document(L"\\kinds.xml")));
+    EXPECT_FALSE(xml_is_element(XmlNode()));
 }
 
 TEST(Xml, MissingOrBrokenFilesGiveNull) {
@@ -145,7 +152,8 @@ TEST(Xml, MissingOrBrokenFilesGiveNull) {
 }
 
 TEST(Xml, AttributesMissingOrEmpty) {
-    write_root_file("attr.xml", "<A empty=\"\" full=\"1\"/>");
+    write_root_file("attr.xml", "<A empty=\"\" full=\"1\" long=\"a longer value\" n\xc3\xa4me=\"\xe2\x82\xac\" "
+                                "name_of_forty_characters_long_1234567890=\"x\"/>");
     XmlNode a = xml_find_child(xml_load_document(L"\\attr.xml"), L"A");
     std::wstring value = L"kept";
     EXPECT_FALSE(xml_get_attribute(a, L"missing", value));
@@ -153,6 +161,14 @@ TEST(Xml, AttributesMissingOrEmpty) {
     EXPECT_FALSE(xml_get_attribute(a, L"FULL", value));
     EXPECT_TRUE(xml_get_attribute(a, L"empty", value));
     EXPECT_EQ(value, L"");
+    // One string reused for many reads holds exactly the last value.
+    EXPECT_TRUE(xml_get_attribute(a, L"long", value));
+    EXPECT_TRUE(xml_get_attribute(a, L"full", value));
+    EXPECT_EQ(value, L"1");
+    EXPECT_TRUE(xml_get_attribute(a, L"n\u00e4me", value));
+    EXPECT_EQ(value, L"\u20ac");
+    EXPECT_TRUE(xml_get_attribute(a, L"name_of_forty_characters_long_1234567890", value));
+    EXPECT_EQ(value, L"x");
 }
 
 TEST(Xml, NullHandlesDoNothing) {

@@ -51,6 +51,8 @@ XmlNode xml_child_at(const XmlNode& parent, int index);
 int xml_child_count(const XmlNode& parent);
 // An element's tag; "#text", "#comment", "#cdata-section" and "#document" for those nodes.
 std::wstring xml_node_name(const XmlNode& node);
+// True for an element (not a text, comment, processing instruction or document); no text is made.
+bool xml_is_element(const XmlNode& node);
 
 // Appends a new element to a document or an element; null when the name is not a valid XML name.
 XmlNode xml_add_child(const XmlNode& parent, std::wstring_view name);
