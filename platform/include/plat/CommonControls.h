@@ -7,9 +7,10 @@
 
 // The device's common controls: the month calendar and the date/time picker
 // (registered by the initialisation call), and the one-line native edit box
-// of the smartphone shell (there from the start, as "STATIC" is). They are
-// drawn by the device layer in its own plain look, scaled with the screen's
-// dots per inch.
+// of the smartphone shell (there from the start, as "STATIC" is; it deletes
+// the character before its caret when the shell hands it the Back key). They
+// are drawn by the device layer in its own plain look, scaled with the
+// screen's dots per inch.
 namespace plat {
 
 // ---- initialisation ----
