@@ -21,6 +21,7 @@ constexpr wchar_t attr_note[] = L"note";
 constexpr wchar_t attr_attention[] = L"attention";
 constexpr wchar_t attr_speak_time[] = L"time";
 constexpr wchar_t attr_pause[] = L"pause";
+constexpr wchar_t attr_additional[] = L"additional";
 
 void read_text(const XmlNode& element, const wchar_t* name, std::wstring& field) {
     xml_get_attribute(element, name, field);
@@ -161,8 +162,10 @@ bool Alarm::load(const XmlNode& element) {
             XmlNode child = xml_child_at(exceptions, i);
             if (!xml_is_element(child))
                 continue;
-            exceptions_.emplace_back();
-            exceptions_.back().load(child);
+            // The date's own load would read the attribute into a string of its own.
+            AlarmPeriodicity<3>& date = exceptions_.emplace_back();
+            if (xml_get_attribute(child, attr_additional, text))
+                read_ints(text, {&date.year, &date.month, &date.day});
         }
     }
     return true;
