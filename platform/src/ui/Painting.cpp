@@ -53,10 +53,32 @@ bool paint_search(HWND hwnd, const MessageQueue& queue, HWND filter, HWND* out) 
             *out = hwnd;
         return true;
     }
-    for (HWND child : w->children)
-        if (paint_search(child, queue, filter, out))
+    // Bottom-most sibling first, so the upper ones end up drawn over it.
+    for (auto child = w->children.rbegin(); child != w->children.rend(); ++child)
+        if (paint_search(*child, queue, filter, out))
             return true;
     return false;
+}
+
+// Siblings above the window (and above each of its ancestors) that overlap
+// what it paints now are drawn over it again afterwards. Locked.
+std::shared_ptr<MessageQueue> invalidate_siblings_above_locked(HWND hwnd, RECT box, bool erase) {
+    std::shared_ptr<MessageQueue> wake;
+    for (WindowEntry* w = find(hwnd); w && w->parent; hwnd = w->parent, w = find(hwnd)) {
+        WindowEntry* parent = find(w->parent);
+        if (!parent)
+            break;
+        box = shifted(box, w->rect.left, w->rect.top);
+        for (HWND sibling : parent->children) {
+            if (sibling == hwnd)
+                break;  // the rest lie below
+            WindowEntry* s = find(sibling);
+            if (s && s->visible_flag())
+                if (auto queue = invalidate_locked(sibling, shifted(box, -s->rect.left, -s->rect.top), erase))
+                    wake = queue;
+        }
+    }
+    return wake;
 }
 
 } // namespace
@@ -201,6 +223,8 @@ HDC begin_paint(HWND hwnd, PAINTSTRUCT& paint) {
                 if (auto queue = ui::invalidate_locked(child, ui::shifted(box, -c->rect.left, -c->rect.top), erase))
                     wake = queue;
         }
+        if (auto queue = ui::invalidate_siblings_above_locked(hwnd, box, erase))
+            wake = queue;
         dc = ui::window_dc_locked(hwnd, box);
         paint.paint = box;
     }

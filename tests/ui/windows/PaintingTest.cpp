@@ -116,3 +116,25 @@ TEST_F(Painting, ChildrenEndUpDrawnOverTheirParent) {
     EXPECT_EQ(window_pixel(parent, 10, 10), white);
     EXPECT_EQ(ui::window_surface(child), nullptr);
 }
+
+TEST_F(Painting, OverlappingSiblingsKeepTheirStacking) {
+    HWND parent = make(WS_VISIBLE, nullptr, {0, 0, 100, 100});
+    HWND lower = make(WS_CHILD | WS_VISIBLE, parent, {10, 10, 50, 50});
+    HWND upper = make(WS_CHILD | WS_VISIBLE, parent, {30, 30, 70, 70});
+    set_window_pos(upper, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ASSERT_EQ(window_from_point(POINT{40, 40}), upper);
+    paint_with({{parent, blue}, {lower, red}, {upper, white}});
+
+    // All at once: the lower sibling paints first.
+    invalidate_rect(parent, nullptr, false);
+    run_until_idle();
+    EXPECT_EQ(window_pixel(parent, 40, 40), white);
+    EXPECT_EQ(window_pixel(parent, 20, 20), red);
+
+    // The lower one alone: the upper one is drawn over it again.
+    invalidate_rect(lower, nullptr, false);
+    run_until_idle();
+    EXPECT_EQ(window_pixel(parent, 40, 40), white);
+    EXPECT_EQ(window_pixel(parent, 20, 20), red);
+    EXPECT_EQ(window_pixel(parent, 60, 60), white);
+}
