@@ -5,7 +5,6 @@
 #include "base/Log.h"
 #include "base/Scheduler.h"
 #include "plat/Clock.h"
-#include "plat/Errors.h"
 #include "plat/Input.h"
 #include "plat/Text.h"
 #include "plat/Threads.h"
@@ -85,23 +84,21 @@ bool Application::hand_over(std::wstring_view command_line) {
     data.cbData = uint32_t(bytes.size());
     data.lpData = bytes.data();
 
-    bool delivered = false;
+    bool found = false;
     plat::enum_windows([&](plat::HWND window) {
         // Only the running instance's main window: neither parent nor owner.
         if (plat::get_class_name(window) != class_name_ || plat::get_parent(window) || plat::get_owner(window))
             return true;
         liba::get_log() << L"Application::EnumProc window found\n";
-        plat::set_last_error(plat::ERROR_SUCCESS);
-        plat::LRESULT answer = plat::send_message(window, plat::WM_COPYDATA, 0, reinterpret_cast<plat::LPARAM>(&data));
-        // A window that went away meanwhile is no running instance; one that
-        // does not answer in time (it hangs) is, so this start still ends
-        // rather than run a second instance on the same files.
-        if (answer == 0 && plat::last_error() == plat::ERROR_INVALID_WINDOW_HANDLE)
-            return true;
-        delivered = true;
+        found = true;
+        // Whatever the send answers, this start ends: an instance that hangs
+        // (the send times out) or that ends on this very text ("close") before
+        // its answer arrives still runs on, or ran, on the same files. Dead
+        // instances were dropped from the list already.
+        plat::send_message(window, plat::WM_COPYDATA, 0, reinterpret_cast<plat::LPARAM>(&data));
         return false;
     });
-    return delivered;
+    return found;
 }
 
 void Application::show_running_instance_close_bracket() {
