@@ -5,7 +5,7 @@ PACKAGES = cmake g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmar
            libmad0-dev libvorbisidec-dev libmpcdec-dev libgsm1-dev libasound2-dev libsdl2-dev \
            libfreetype-dev libfontconfig-dev fonts-dejavu-core libjpeg-dev libgif-dev libpng-dev \
            espeak-ng sox xvfb xauth mpg123 musepack-tools locales-all \
-           pulseaudio pulseaudio-utils libasound2-plugins
+           pulseaudio pulseaudio-utils libasound2-plugins pipewire pipewire-pulse wireplumber dbus
 WERROR  := $(if $(CI),ON,OFF)
 
 .PHONY: run test build deps clean bench
