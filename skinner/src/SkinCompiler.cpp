@@ -112,12 +112,26 @@ uint32_t table_index(std::vector<std::u16string>& table, const std::u16string& n
     return uint32_t(table.size() - 1);
 }
 
+// The reader takes no longer names or texts than these, so the compiler makes none.
+std::u16string bounded(const pugi::xml_node& node, const char* attribute, uint32_t most) {
+    std::u16string text = units(required(node, attribute));
+    if (text.size() > most)
+        fail(node, std::string(attribute) + " holds more than " + std::to_string(most) + " UTF-16 units");
+    return text;
+}
+std::u16string name_of(const pugi::xml_node& node, const char* attribute = "name") {
+    return bounded(node, attribute, SkinFile::max_name_units);
+}
+std::u16string text_of(const pugi::xml_node& node, const char* attribute) {
+    return bounded(node, attribute, SkinFile::max_text_units);
+}
+
 class Parser {
 public:
     Parser(Source& source, const std::string& folder) : source_(source), folder_(folder) {}
 
     void element(const pugi::xml_node& node, Element& element, bool form) {
-        element.name = units(required(node, "name"));
+        element.name = name_of(node);
         if (element.name.empty())
             fail(node, "empty name");
         for (pugi::xml_node child : node.children()) {
@@ -128,7 +142,7 @@ public:
                 element.controls.emplace_back();
                 this->element(child, element.controls.back(), false);
             } else if (form && tag == "create") {
-                element.control_list.emplace_back(units(required(child, "name")), units(required(child, "kind")));
+                element.control_list.emplace_back(name_of(child), name_of(child, "kind"));
             } else {
                 property(child, tag, element);
             }
@@ -138,7 +152,7 @@ public:
 private:
     void property(const pugi::xml_node& node, const std::string& tag, Element& element) {
         Property p;
-        p.name = units(required(node, "name"));
+        p.name = name_of(node);
         if (p.name.empty())
             fail(node, "empty property name");
         SkinPropertyType type;
@@ -151,13 +165,13 @@ private:
                        int16_t(number_attribute(node, "y", INT16_MIN, INT16_MAX))};
         } else if (tag == "string") {
             type = SkinPropertyType::string;
-            p.text = units(required(node, "value"));
+            p.text = text_of(node, "value");
         } else if (tag == "color") {
             type = SkinPropertyType::color;
             p.color = color(node);
         } else if (tag == "font") {
             type = SkinPropertyType::font;
-            p.number = int32_t(table_index(source_.fonts, units(required(node, "value"))));
+            p.number = int32_t(table_index(source_.fonts, text_of(node, "value")));
         } else if (tag == "picture") {
             type = SkinPropertyType::picture;
             p.picture = picture(node);
@@ -184,7 +198,7 @@ private:
 
     SkinPictureValue picture(const pugi::xml_node& node) {
         std::string image = required(node, "image");
-        uint32_t index = table_index(source_.pictures, units(image.c_str()));
+        uint32_t index = table_index(source_.pictures, text_of(node, "image"));
         if (index > 255)
             fail(node, "more than 256 pictures");
         SkinPictureValue value;

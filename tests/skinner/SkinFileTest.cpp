@@ -199,6 +199,12 @@ TEST(SkinFile, CompilerRefusesWhatTheFormatCannotHold) {
                   .find("twice"),
               std::string::npos);
     EXPECT_NE(compile_error("<skin id='" + std::string(32, 'x') + "'/>").find("31"), std::string::npos);
+    // Names and texts longer than the reader takes are refused, the longest accepted ones compile.
+    const std::string name128(128, 'n'), text260(260, 't');
+    compile("<skin><kind name='" + name128 + "'><string name='s' value='" + text260 + "'/></kind></skin>");
+    EXPECT_NE(compile_error("<skin><kind name='" + name128 + "n'/></skin>").find("128"), std::string::npos);
+    EXPECT_NE(compile_error("<skin><kind name='k'><string name='s' value='" + text260 + "t'/></kind></skin>").find("260"),
+              std::string::npos);
     std::string designs = "<skin>";
     for (int i = 0; i < 33; ++i)
         designs += "<design width='1' height='1'/>";
