@@ -107,6 +107,7 @@ public:
         texts.push_back(text);
         if (on_text)
             on_text(text);
+        Form::on_other_instance_started(text);
     }
     int32_t on_char(const std::wstring& text) override {
         events.push_back(L"char " + text);

@@ -347,3 +347,30 @@ TEST(Form, DropDownClosesOnATapOutsideAndEndsOnlyItsOwnLoop) {
     log.push_back(L"main done");
     EXPECT_EQ(log, (std::vector<std::wstring>{L"drop closed", L"focus back", L"main done"}));
 }
+
+TEST(Form, ALaterStartBringsTheOpenChildFormForward) {
+    FormWorld world;
+    TestForm main(&world.properties, L"Main");
+    plat::HWND foreground = nullptr, child_window = nullptr;
+    later([&] {
+        TestForm child(&world.properties, L"Child");
+        child_window = child.get_window();
+        later([&] {
+            // Another program is in front.
+            plat::HWND elsewhere = plat::create_window(0, plat::STATIC_CLASS, L"", plat::WS_VISIBLE, 0, 0, 10, 10,
+                                                       nullptr, 0, nullptr, nullptr);
+            plat::set_foreground_window(elsewhere);
+            EXPECT_EQ(plat::get_foreground_window(), elsewhere);
+            copy_data(main, 0, nullptr, 0);
+            later([&] {
+                foreground = plat::get_foreground_window();
+                child.close();
+                main.close();
+            });
+        });
+        child.do_modal();
+    });
+    main.do_modal();
+    EXPECT_EQ(main.texts, std::vector<std::wstring>{L""});
+    EXPECT_EQ(foreground, child_window);
+}
