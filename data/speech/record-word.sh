@@ -12,8 +12,9 @@ target_rms=-20
 peak_limit=-1
 # Quiet below this is silence (-60 dB): low enough to keep the soft onset of a fricative.
 threshold=0.1%
-# Quiet kept after each word: with the queue's pause, the gap a listener hears between words.
-tail=0.05
+# Quiet kept after each word: with the queue's pause and the decoder's delay before the next word,
+# the gap a listener hears between words (about 0.18 s); with shorter gaps more spoken times are misheard.
+tail=0.08
 
 raw=$out.raw.wav trimmed=$out.trimmed.wav
 trap 'rm -f "$raw" "$trimmed"' EXIT
