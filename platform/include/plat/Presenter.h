@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -24,5 +25,10 @@ bool write_screenshot(const std::string& linux_path);
 // its windows comes forward again.
 void navigate_back();
 bool presenter_shown();
+
+// Called once, on the screen's thread, when every line of the input script
+// has been applied and the program is idle again (a FIFO never ends). It runs
+// inside the thread's wait, so it should post work rather than run a loop.
+void set_input_script_end_handler(std::function<void()> handler);
 
 } // namespace plat

@@ -198,8 +198,15 @@ void Presenter::serve_screenshot_signal() {
 }
 
 void Presenter::step_script() {
-    if (script_ && thread_is_idle())
+    if (!script_ || !thread_is_idle())
+        return;
+    if (!script_->finished()) {
         script_->step();
+    } else if (script_end_) {
+        auto handler = std::move(script_end_);
+        script_end_ = nullptr;
+        handler();
+    }
 }
 
 } // namespace plat::ui
@@ -211,6 +218,9 @@ void stop_screen() { ui::Presenter::instance().stop(); }
 PresenterKind presenter_kind() { return ui::Presenter::instance().kind(); }
 bool write_screenshot(const std::string& linux_path) { return ui::Presenter::instance().write_screenshot(linux_path); }
 void navigate_back() { ui::Presenter::instance().navigate_back(); }
+void set_input_script_end_handler(std::function<void()> handler) {
+    ui::Presenter::instance().set_script_end_handler(std::move(handler));
+}
 bool presenter_shown() { return ui::Presenter::instance().shown(); }
 
 } // namespace plat

@@ -48,6 +48,7 @@ public:
     // Test seam: input lines are read from this file or FIFO from now on.
     void start_script(const std::string& linux_path);
     bool script_finished() const;
+    void set_script_end_handler(std::function<void()> handler) { script_end_ = std::move(handler); }
 
 private:
     void follow_windows();
@@ -58,6 +59,7 @@ private:
     PresenterKind kind_ = PresenterKind::headless;
     std::unique_ptr<SdlPresenter> sdl_;
     std::unique_ptr<InputScript> script_;
+    std::function<void()> script_end_;  // called once when the script is done
     std::string screenshot_path_;
     bool shown_ = false;
     bool backed_out_ = false;
