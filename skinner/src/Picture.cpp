@@ -371,6 +371,9 @@ Picture::PlatformDecoder Picture::set_platform_decoder(PlatformDecoder decoder) 
 
 const PictureRep* Picture::get_rep() const { return entry_ ? entry_->rep.get() : nullptr; }
 
+std::wstring Picture::get_name() const { return entry_ ? entry_->self->first.name : std::wstring(); }
+std::wstring Picture::get_source_path() const { return entry_ ? entry_->self->first.path : std::wstring(); }
+
 bool Picture::loaded() const { return entry_ && entry_->rep->image; }
 
 // ---- Drawing ----

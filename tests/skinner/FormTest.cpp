@@ -262,7 +262,7 @@ TEST(Form, PictureFailureShowsOneBoxAndClosesTheModalForms) {
     bool child_returned = false;
     later([&] {
         TestForm child(&world.properties, L"Child");
-        later([&] { child.on_picture_failed_to_load(Picture()); });
+        later([&] { child.on_picture_failed_to_load(Picture::load(L"\\nowhere", L"missing", true, 2)); });
         child.do_modal();
         child_returned = true;
     });
@@ -271,7 +271,7 @@ TEST(Form, PictureFailureShowsOneBoxAndClosesTheModalForms) {
     const auto boxes = plat::shown_message_boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, L"Out of memory");
-    EXPECT_EQ(boxes[0].text, L"name=\nscale=1\nbase_path=");
+    EXPECT_EQ(boxes[0].text, L"name=missing\nscale=2\nbase_path=\\nowhere");
     EXPECT_EQ(boxes[0].owner, main.get_window());
 }
 

@@ -47,6 +47,9 @@ public:
     }
 
     const PictureRep* get_rep() const;
+    // The name and the folder it was loaded by; empty for an empty picture.
+    std::wstring get_name() const;
+    std::wstring get_source_path() const;
     // The record exists and has a drawn image.
     bool loaded() const;
     plat::POINT get_size() const { return {p3_.x - p0_.x, p3_.y - p0_.y}; }

@@ -175,9 +175,9 @@ void Form::on_other_instance_started(const std::wstring&) { bring_to_front(); }
 
 void Form::on_picture_failed_to_load(const Picture& picture) {
     if (!parent_form_) {
-        // The picture handle knows its scale only; its name and folder are not kept with it.
         const PictureRep* rep = picture.get_rep();
-        const std::wstring text = L"name=\nscale=" + std::to_wstring(rep ? rep->scale : 1) + L"\nbase_path=";
+        const std::wstring text = L"name=" + picture.get_name() + L"\nscale=" + std::to_wstring(rep ? rep->scale : 1) +
+                                  L"\nbase_path=" + picture.get_source_path();
         message_box(get_properties()->translate_or(L"on_picture_failed_to_load", L"Out of memory"), text);
     }
     if (modal_)
