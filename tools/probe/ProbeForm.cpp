@@ -3,6 +3,8 @@
 #include "skinner/Control.h"
 #include "skinner/Properties.h"
 #include "skinner/controls/ControlFrame.h"
+#include "skinner/controls/ControlProgress.h"
+#include "skinner/controls/ControlWatch.h"
 
 #include <algorithm>
 #include <map>
@@ -19,6 +21,14 @@ const std::map<std::wstring, Builder, std::less<>>& builders() {
         {L"ControlFrame",
          [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
              return new skinner::ControlFrame(&parent, name);
+         }},
+        {L"ControlProgress",
+         [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
+             return new skinner::ControlProgress(&parent, name);
+         }},
+        {L"ControlWatch",
+         [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
+             return new skinner::ControlWatch(&parent, name);
          }},
     };
     return table;
