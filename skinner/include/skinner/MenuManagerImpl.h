@@ -1,7 +1,9 @@
 #pragma once
+#include "skinner/MenuManager.h"
 #include "plat/Messages.h"
 
 #include <memory>
+#include <vector>
 
 namespace skinner {
 
@@ -9,7 +11,8 @@ class Form;
 
 // The per-form half of the menu bar that talks to the shell: it builds the
 // bar from the form's menu items and turns the user's choice back into the
-// form's on_menu_command. Slots in this order.
+// form's on_menu_command. Slots in this order. It also holds the form's
+// item list, which lives exactly as long as the form's window object.
 class MenuManagerImpl {
 public:
     virtual ~MenuManagerImpl() = default;
@@ -21,6 +24,11 @@ public:
     // Rebuilds the bar when it is dirty.
     virtual void rebuild(Form& form) = 0;
     virtual void set_visible(Form& form, bool visible) = 0;
+
+    std::vector<MenuManager::Item*>& items() { return items_; }
+
+private:
+    std::vector<MenuManager::Item*> items_;
 };
 
 // The manager of the device: the soft-key bar on a smartphone, the menu bar
