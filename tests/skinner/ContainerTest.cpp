@@ -18,7 +18,7 @@ const char* const form_skin = R"(<skin id="c"><design width="240" height="320"/>
   <form name="Form">
     <point name="Size" x="200" y="100"/>
     <create name="frmAuto" kind="Auto.Frame"/>
-    <create name="btnLater" kind="Auto.Button"/>
+    <create name="btnLater" kind="Auto.Unknown"/>
     <create name="frmSecond" kind="Auto.Frame"/>
     <control name="frmAuto"><point name="Size" x="5" y="5"/></control>
     <control name="frmSecond"/>

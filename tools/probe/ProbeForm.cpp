@@ -2,7 +2,10 @@
 
 #include "skinner/Control.h"
 #include "skinner/Properties.h"
+#include "skinner/controls/ControlCheckBox.h"
 #include "skinner/controls/ControlFrame.h"
+#include "skinner/controls/ControlPanel.h"
+#include "skinner/controls/ControlPicture.h"
 #include "skinner/controls/ControlProgress.h"
 #include "skinner/controls/ControlWatch.h"
 
@@ -18,6 +21,18 @@ using Builder = skinner::Control* (*)(skinner::Container& parent, std::wstring_v
 // Kind name = class name; the form deletes what these build.
 const std::map<std::wstring, Builder, std::less<>>& builders() {
     static const std::map<std::wstring, Builder, std::less<>> table{
+        {L"ControlCheckBox",
+         [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
+             return new skinner::ControlCheckBox(&parent, name);
+         }},
+        {L"ControlPanel",
+         [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
+             return new skinner::ControlPanel(&parent, name);
+         }},
+        {L"ControlPicture",
+         [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
+             return new skinner::ControlPicture(&parent, name);
+         }},
         {L"ControlFrame",
          [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
              return new skinner::ControlFrame(&parent, name);
