@@ -5,6 +5,8 @@
 #include "skinner/Container.h"
 #include "skinner/MenuManager.h"
 #include "skinner/Properties.h"
+#include "plat/MessageBox.h"
+#include "plat/Window.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +30,8 @@ const char* const button_skin = R"(<skin id="b"><design width="240" height="320"
       <point name="Position" x="10" y="100"/><point name="Size" x="40" y="20"/></control>
     <control name="btnCancel"><string name="Action" value="BUTTON_CANCEL"/><string name="Text" value="Cancel"/>
       <int name="ZOrder" value="3"/></control>
+    <control name="btnOk"><string name="Action" value="BUTTON_OK"/></control>
+    <control name="btnTitle"><string name="Action" value="CAPTION"/><string name="Text" value="Alarms"/></control>
     <control name="btnWord"><string name="Action" value="NO_SUCH_WORD"/></control>
   </form></skin>)";
 
@@ -237,4 +241,13 @@ TEST(ButtonForm, MenuEntryListsWithItsPriorityAndItsCommandClicksIt) {
         EXPECT_EQ(clicks.log, Names{L"btnCancel"});
     }
     EXPECT_TRUE(MenuManager::items(form).empty());
+
+    // The title-bar OK reaches the button through the form window; the caption button names the window.
+    ControlButton ok(&form, L"btnOk");
+    ControlButton title(&form, L"btnTitle");
+    EXPECT_EQ(plat::get_window_text(form.get_window()), L"Alarms");
+    title.set_text(L"Week");
+    EXPECT_EQ(plat::get_window_text(form.get_window()), L"Week");
+    plat::send_message(form.get_window(), plat::WM_COMMAND, plat::IDOK, 0);
+    EXPECT_EQ(clicks.log, (Names{L"btnCancel", L"btnOk"}));
 }

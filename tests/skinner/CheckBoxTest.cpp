@@ -14,12 +14,13 @@ namespace {
 const char* const check_skin = R"(<skin id="k"><design width="240" height="320"/>
   <form name="Form">
     <point name="Size" x="240" y="200"/>
-    <control name="chkSame"><point name="Position" x="10" y="10"/><point name="Size" x="40" y="20"/>
+    <control name="chkSame"><string name="Action" value="BUTTON_NO_MENU"/><point name="Position" x="10" y="10"/><point name="Size" x="40" y="20"/>
       <string name="Text" value="Alarm"/><picture name="Normal" image="red"/>
       <picture name="CheckedNormal" image="blue"/></control>
     <control name="chkTwo"><string name="Text" value="Off"/><string name="CheckedText" value="On"/>
       <int name="Checked" value="1"/></control>
     <control name="chkNoMenu"><string name="Action" value="BUTTON_NO_MENU"/></control>
+    <control name="chkMenu"/>
   </form>
   <kind name="CheckKind"/></skin>)";
 
@@ -89,7 +90,7 @@ TEST_F(CheckBoxTest, CaptionsFollowTheState) {
 }
 
 TEST_F(CheckBoxTest, TheDevicesShellDecidesMenuEntryOrDrawnBox) {
-    ControlCheckBox box(owner.get(), L"chkSame");
+    ControlCheckBox box(owner.get(), L"chkMenu");
     ControlCheckBox no_menu(owner.get(), L"chkNoMenu");
     ControlCheckBox from_kind(owner.get(), L"CheckKind", creation_kind);
     EXPECT_TRUE(no_menu.get_impl()->draws());

@@ -32,7 +32,7 @@ const char* const panel_skin = R"(<skin id="p"><design width="240" height="320"/
     <point name="Size" x="100" y="80"/>
     <picture name="Background" image="red"/>
     <create name="btnIn" kind="Auto.Button"/>
-    <control name="btnIn"><point name="Position" x="10" y="10"/><point name="Size" x="30" y="20"/></control>
+    <control name="btnIn"><string name="Action" value="BUTTON_NO_MENU"/><point name="Position" x="10" y="10"/><point name="Size" x="30" y="20"/></control>
   </form></skin>)";
 
 struct Events : Listener {
