@@ -66,10 +66,10 @@ int32_t Container::on_scroll(Control* sender, int32_t position) {
 int32_t Container::on_menu_command(Control* sender, const std::wstring& command) {
     return listener_ ? listener_->on_menu_command(sender, command) : 0;
 }
-int32_t Container::on_slider_moved(Control* sender, int32_t value) {
+int32_t Container::on_slider_moved(Control* sender, double value) {
     return listener_ ? listener_->on_slider_moved(sender, value) : 0;
 }
-int32_t Container::on_slider_released(Control* sender, int32_t value) {
+int32_t Container::on_slider_released(Control* sender, double value) {
     return listener_ ? listener_->on_slider_released(sender, value) : 0;
 }
 int32_t Container::on_text_changed(Control* sender, const std::wstring& text) {

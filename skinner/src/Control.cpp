@@ -101,8 +101,8 @@ int32_t Control::on_scroll(Control* sender, int32_t position) { return parent_->
 int32_t Control::on_menu_command(Control* sender, const std::wstring& command) {
     return parent_->on_menu_command(sender, command);
 }
-int32_t Control::on_slider_moved(Control* sender, int32_t value) { return parent_->on_slider_moved(sender, value); }
-int32_t Control::on_slider_released(Control* sender, int32_t value) {
+int32_t Control::on_slider_moved(Control* sender, double value) { return parent_->on_slider_moved(sender, value); }
+int32_t Control::on_slider_released(Control* sender, double value) {
     return parent_->on_slider_released(sender, value);
 }
 int32_t Control::on_text_changed(Control* sender, const std::wstring& text) {

@@ -35,12 +35,13 @@ const char* const progress_skin = R"(<skin id="p"><design width="240" height="32
 
 class SliderLog : public Listener {
 public:
-    int32_t on_slider_moved(Control*, int32_t value) override {
-        log.push_back(L"moved " + std::to_wstring(value));
+    // Values in ten-thousandths, so the expectations read exactly.
+    int32_t on_slider_moved(Control*, double value) override {
+        log.push_back(L"moved " + std::to_wstring(std::lround(value * 10000)));
         return 1;
     }
-    int32_t on_slider_released(Control*, int32_t value) override {
-        log.push_back(L"released " + std::to_wstring(value));
+    int32_t on_slider_released(Control*, double value) override {
+        log.push_back(L"released " + std::to_wstring(std::lround(value * 10000)));
         return 1;
     }
     std::vector<std::wstring> log;

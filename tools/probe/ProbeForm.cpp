@@ -10,6 +10,8 @@
 #include "skinner/controls/ControlWatch.h"
 
 #include <algorithm>
+#include <cwchar>
+#include <iterator>
 #include <map>
 #include <memory>
 
@@ -50,6 +52,12 @@ const std::map<std::wstring, Builder, std::less<>>& builders() {
 }
 
 std::wstring number(std::intptr_t value) { return std::to_wstring(value); }
+// A slider value with four decimals, as "0.5000".
+std::wstring fraction(double value) {
+    wchar_t text[32];
+    std::swprintf(text, std::size(text), L"%.4f", value);
+    return text;
+}
 
 std::wstring cell(int32_t column, int32_t row) { return L"column=" + number(column) + L" row=" + number(row); }
 
@@ -155,12 +163,12 @@ int32_t ProbeForm::on_menu_command(skinner::Control* sender, const std::wstring&
     tell(L"on_menu_command", sender, L"command=" + command);
     return Form::on_menu_command(sender, command);
 }
-int32_t ProbeForm::on_slider_moved(skinner::Control* sender, int32_t value) {
-    tell(L"on_slider_moved", sender, L"value=" + number(value));
+int32_t ProbeForm::on_slider_moved(skinner::Control* sender, double value) {
+    tell(L"on_slider_moved", sender, L"value=" + fraction(value));
     return Form::on_slider_moved(sender, value);
 }
-int32_t ProbeForm::on_slider_released(skinner::Control* sender, int32_t value) {
-    tell(L"on_slider_released", sender, L"value=" + number(value));
+int32_t ProbeForm::on_slider_released(skinner::Control* sender, double value) {
+    tell(L"on_slider_released", sender, L"value=" + fraction(value));
     return Form::on_slider_released(sender, value);
 }
 int32_t ProbeForm::on_text_changed(skinner::Control* sender, const std::wstring& text) {

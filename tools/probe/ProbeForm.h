@@ -36,8 +36,8 @@ public:
     int32_t on_event_11(skinner::Control* sender, std::intptr_t data) override;
     int32_t on_scroll(skinner::Control* sender, int32_t position) override;
     int32_t on_menu_command(skinner::Control* sender, const std::wstring& command) override;
-    int32_t on_slider_moved(skinner::Control* sender, int32_t value) override;
-    int32_t on_slider_released(skinner::Control* sender, int32_t value) override;
+    int32_t on_slider_moved(skinner::Control* sender, double value) override;
+    int32_t on_slider_released(skinner::Control* sender, double value) override;
     int32_t on_text_changed(skinner::Control* sender, const std::wstring& text) override;
     int32_t on_header_click(skinner::Control* sender, int32_t column, int32_t row) override;
     int32_t on_header_context_click(skinner::Control* sender, int32_t column, int32_t row) override;

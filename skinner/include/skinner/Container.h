@@ -79,8 +79,8 @@ public:
     int32_t on_event_11(Control* sender, std::intptr_t data) override;
     int32_t on_scroll(Control* sender, int32_t position) override;
     int32_t on_menu_command(Control* sender, const std::wstring& command) override;
-    int32_t on_slider_moved(Control* sender, int32_t value) override;
-    int32_t on_slider_released(Control* sender, int32_t value) override;
+    int32_t on_slider_moved(Control* sender, double value) override;
+    int32_t on_slider_released(Control* sender, double value) override;
     int32_t on_text_changed(Control* sender, const std::wstring& text) override;
     int32_t on_header_click(Control* sender, int32_t column, int32_t row) override;
     int32_t on_header_context_click(Control* sender, int32_t column, int32_t row) override;

@@ -50,10 +50,10 @@ public:
     virtual int32_t on_menu_command(Control* sender, const std::wstring& command) {
         (void)sender; (void)command; return 0;
     }
-    // A slider or progress track is being moved to value.
-    virtual int32_t on_slider_moved(Control* sender, int32_t value) { (void)sender; (void)value; return 0; }
+    // A slider or progress track is being moved to value (0..1).
+    virtual int32_t on_slider_moved(Control* sender, double value) { (void)sender; (void)value; return 0; }
     // The track was released at value.
-    virtual int32_t on_slider_released(Control* sender, int32_t value) { (void)sender; (void)value; return 0; }
+    virtual int32_t on_slider_released(Control* sender, double value) { (void)sender; (void)value; return 0; }
     // The text of an edit or frame changed.
     virtual int32_t on_text_changed(Control* sender, const std::wstring& text) {
         (void)sender; (void)text; return 0;

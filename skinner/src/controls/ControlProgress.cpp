@@ -20,10 +20,6 @@ int32_t part(int32_t extent, double f) {
 
 } // namespace
 
-int32_t slider_units(double value) {
-    return int32_t(std::lround(clamp_unit(value) * slider_scale));
-}
-
 ControlProgressBase::ControlProgressBase(Container* parent, std::wstring_view name_or_kind, int creation_mode)
     : Control(parent, name_or_kind, creation_mode) {
     read_skin();
@@ -43,11 +39,11 @@ void ControlProgressBase::read_skin() {
 }
 
 void ControlProgressBase::raise_proposed_value(double value) {
-    on_slider_moved(this, slider_units(value));
+    on_slider_moved(this, clamp_unit(value));
 }
 
 void ControlProgressBase::raise_change() {
-    on_slider_released(this, slider_units(value_));
+    on_slider_released(this, value_);
 }
 
 void ControlProgressBase::set_value(double value) {

@@ -6,9 +6,6 @@
 
 namespace skinner {
 
-// The slider events carry the value (0..1) in units of 1 / slider_scale.
-constexpr int32_t slider_scale = 10000;
-int32_t slider_units(double value);
 
 // A value between 0 and 1 that the user may drag. The control never changes
 // its own value from input: it proposes the value at the stylus to its
