@@ -2,7 +2,9 @@
 
 #include "skinner/Control.h"
 #include "skinner/Properties.h"
+#include "skinner/controls/ControlCalendar.h"
 #include "skinner/controls/ControlCheckBox.h"
+#include "skinner/controls/ControlEdit.h"
 #include "skinner/controls/ControlFrame.h"
 #include "skinner/controls/ControlPanel.h"
 #include "skinner/controls/ControlPicture.h"
@@ -23,6 +25,14 @@ using Builder = skinner::Control* (*)(skinner::Container& parent, std::wstring_v
 // Kind name = class name; the form deletes what these build.
 const std::map<std::wstring, Builder, std::less<>>& builders() {
     static const std::map<std::wstring, Builder, std::less<>> table{
+        {L"ControlCalendar",
+         [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
+             return new skinner::ControlCalendar(&parent, name);
+         }},
+        {L"ControlEdit",
+         [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
+             return new skinner::ControlEdit(&parent, name);
+         }},
         {L"ControlCheckBox",
          [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
              return new skinner::ControlCheckBox(&parent, name);
