@@ -318,3 +318,33 @@ TEST_F(EditFormTest, ContextMenuSelectsAllCutsCopiesPastesAndGreysWhatCannotRun)
     EXPECT_EQ(clipboard(), L"f");
     EXPECT_EQ(edit->get_text(), L"aeff");
 }
+
+TEST_F(EditFormTest, SmartphoneTypesInTheDeviceEditOneEventPerChange) {
+    set_profile(240, 320, plat::PlatformType::smartphone);
+    open();
+    auto* native = dynamic_cast<ControlEditNativeImpl*>(edit->get_impl());
+    ASSERT_NE(native, nullptr);
+    const plat::HWND window = native->get_window();
+    EXPECT_EQ(plat::get_window_text(window), L"abcdef");
+    edit->take_focus();
+    EXPECT_EQ(plat::get_focus(), window);
+
+    plat::inject_text(L"xy");
+    plat::run_until_idle();
+    EXPECT_EQ(edit->get_text(), L"xyabcdef");
+    edit->set_text(L"xyabcdef");  // the same text: nothing
+    edit->set_text(L"pin");
+    EXPECT_EQ(plat::get_window_text(window), L"pin");
+    edit->set_selection(3, 3);
+    plat::send_back_to_focus_window(plat::WM_HOTKEY, plat::HOTKEY_ID_BACK, plat::back_key_lparam(false));
+    plat::send_back_to_focus_window(plat::WM_HOTKEY, plat::HOTKEY_ID_BACK, plat::back_key_lparam(true));
+    plat::run_until_idle();
+    EXPECT_EQ(edit->get_text(), L"pi");
+    EXPECT_EQ(form->texts, (std::vector<std::wstring>{L"xabcdef", L"xyabcdef", L"pin", L"pi"}));
+
+    // Keys in the device window still reach the form.
+    form->events.clear();
+    plat::inject_key_press(plat::VK_DOWN);
+    plat::run_until_idle();
+    EXPECT_EQ(form->events, (std::vector<std::wstring>{L"down 7", L"up 7"}));
+}
