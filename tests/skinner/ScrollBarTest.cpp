@@ -1,4 +1,5 @@
 #include "FormFixture.h"
+#include "ProbeForm.h"
 
 #include "skinner/controls/ControlPanelAutoScroll.h"
 #include "skinner/controls/ControlScrollBar.h"
@@ -26,6 +27,13 @@ const char* const bars_skin = R"(<skin id="bars" devices="">
     <control name="pnlAuto"><point name="Position" x="10" y="120"/><point name="Size" x="100" y="80"/>
       <int name="ScrollWidth" value="10"/><int name="ScrollHeight" value="8"/>
       <point name="BorderMin" x="2" y="2"/><point name="ScrollBorderMin" x="1" y="1"/></control>
+  </form>
+  <form name="Probe">
+    <point name="Size" x="240" y="260"/>
+    <control name="sbProbe"><point name="Size" x="10" y="100"/><int name="Vertical" value="1"/></control>
+    <control name="pnlProbe"><point name="Position" x="20" y="0"/><point name="Size" x="100" y="100"/></control>
+    <create name="sbProbe" kind="ControlScrollBar"/>
+    <create name="pnlProbe" kind="ControlPanelAutoScroll"/>
   </form>
 </skin>)";
 
@@ -168,6 +176,18 @@ TEST_F(ScrollBarTest, AutoScrollShowsOnlyTheBarsTheContentNeeds) {
     panel.place_bars();
     EXPECT_EQ(rect_of(v), (Rect{97, 123, 10, 64}));
     EXPECT_EQ(rect_of(h), (Rect{13, 189, 82, 8}));
+}
+
+TEST_F(ScrollBarTest, TheProbeBuildsBarsAndAutoScrollPanelsByClassName) {
+    std::vector<std::wstring> problems;
+    probe::ProbeForm probe(&properties, L"Probe", [](const std::wstring&) {},
+                           [&](const std::wstring& line) { problems.push_back(line); });
+    EXPECT_TRUE(problems.empty());
+    ASSERT_EQ(probe.get_children().size(), 2u);
+    auto* built = dynamic_cast<ControlScrollBar*>(probe.get_children()[0]);
+    ASSERT_NE(built, nullptr);
+    EXPECT_TRUE(built->is_vertical());
+    EXPECT_NE(dynamic_cast<ControlPanelAutoScroll*>(probe.get_children()[1]), nullptr);
 }
 
 } // namespace

@@ -7,8 +7,10 @@
 #include "skinner/controls/ControlEdit.h"
 #include "skinner/controls/ControlFrame.h"
 #include "skinner/controls/ControlPanel.h"
+#include "skinner/controls/ControlPanelAutoScroll.h"
 #include "skinner/controls/ControlPicture.h"
 #include "skinner/controls/ControlProgress.h"
+#include "skinner/controls/ControlScrollBar.h"
 #include "skinner/controls/ControlWatch.h"
 
 #include <algorithm>
@@ -40,6 +42,14 @@ const std::map<std::wstring, Builder, std::less<>>& builders() {
         {L"ControlPanel",
          [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
              return new skinner::ControlPanel(&parent, name);
+         }},
+        {L"ControlPanelAutoScroll",
+         [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
+             return new skinner::ControlPanelAutoScroll(&parent, name);
+         }},
+        {L"ControlScrollBar",
+         [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
+             return new skinner::ControlScrollBar(&parent, name);
          }},
         {L"ControlPicture",
          [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
