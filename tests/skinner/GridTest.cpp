@@ -317,6 +317,13 @@ TEST_F(GridTest, HoldingTheActionKeyAsksForTheContextOncePerPress) {
     plat::advance_clock_running_timers(500);
     grid.on_key_up(key::action);
     EXPECT_EQ(form->heard.size(), 2u);
+    // A press whose release went to another control once the focus moved on.
+    grid.on_key_down(key::action);
+    grid.on_lost_focus();
+    plat::advance_clock_running_timers(1000);
+    grid.on_key_down(key::action);
+    plat::advance_clock_running_timers(500);
+    EXPECT_EQ(form->heard.size(), 3u);
 }
 
 TEST_F(GridTest, TheWheelThroughTheFormWindowScrollsThreeRowsANotch) {

@@ -147,6 +147,9 @@ int32_t ControlGrid::on_scroll(Control* sender, int32_t position) {
 }
 
 void ControlGrid::on_lost_focus() {
+    // The action key's release now goes elsewhere: the next key-down starts a new press.
+    action_down_ = false;
+    hold_timer_.stop();
     ControlPanelAutoScroll::on_lost_focus();
     if (editor_)
         close_editor(true);
