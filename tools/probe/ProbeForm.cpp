@@ -11,6 +11,7 @@
 #include "skinner/controls/ControlPicture.h"
 #include "skinner/controls/ControlProgress.h"
 #include "skinner/controls/ControlScrollBar.h"
+#include "skinner/controls/ControlTab.h"
 #include "skinner/controls/ControlWatch.h"
 
 #include <algorithm>
@@ -50,6 +51,10 @@ const std::map<std::wstring, Builder, std::less<>>& builders() {
         {L"ControlScrollBar",
          [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
              return new skinner::ControlScrollBar(&parent, name);
+         }},
+        {L"ControlTab",
+         [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
+             return new skinner::ControlTab(&parent, name);
          }},
         {L"ControlPicture",
          [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
