@@ -4,6 +4,7 @@
 #include "skinner/Properties.h"
 #include "skinner/controls/ControlCalendar.h"
 #include "skinner/controls/ControlCheckBox.h"
+#include "skinner/controls/ControlComboBoxStringReadonly.h"
 #include "skinner/controls/ControlEdit.h"
 #include "skinner/controls/ControlFrame.h"
 #include "skinner/controls/ControlPanel.h"
@@ -35,6 +36,10 @@ const std::map<std::wstring, Builder, std::less<>>& builders() {
         {L"ControlEdit",
          [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
              return new skinner::ControlEdit(&parent, name);
+         }},
+        {L"ControlComboBox",
+         [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
+             return new skinner::ControlComboBoxStringReadonly(&parent, name);
          }},
         {L"ControlCheckBox",
          [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
