@@ -1,4 +1,5 @@
 #include "ProbeForm.h"
+#include "ProbeList.h"
 
 #include "skinner/Control.h"
 #include "skinner/Properties.h"
@@ -36,6 +37,10 @@ const std::map<std::wstring, Builder, std::less<>>& builders() {
         {L"ControlEdit",
          [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
              return new skinner::ControlEdit(&parent, name);
+         }},
+        {L"ControlList",
+         [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
+             return new ProbeList(&parent, name);
          }},
         {L"ControlComboBox",
          [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
