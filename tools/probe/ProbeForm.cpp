@@ -14,6 +14,7 @@
 #include "skinner/controls/ControlProgress.h"
 #include "skinner/controls/ControlScrollBar.h"
 #include "skinner/controls/ControlTab.h"
+#include "skinner/controls/ControlTabElement.h"
 #include "skinner/controls/ControlWatch.h"
 
 #include <algorithm>
@@ -64,7 +65,14 @@ const std::map<std::wstring, Builder, std::less<>>& builders() {
          }},
         {L"ControlTab",
          [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
-             return new skinner::ControlTab(&parent, name);
+             auto* tab = new skinner::ControlTab(&parent, name);
+             // Its pages are the template's entries of kind "ControlTabElement"; the tab deletes them.
+             skinner::Properties& properties = *parent.get_properties();
+             const std::wstring& pages = tab->get_template();
+             for (uint32_t i = 0; i < properties.get_form_control_count(pages); ++i)
+                 if (const auto entry = properties.get_form_control(pages, i); entry && entry->second == L"ControlTabElement")
+                     new skinner::ControlTabElement(*tab, entry->first);
+             return tab;
          }},
         {L"ControlPicture",
          [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
