@@ -103,9 +103,10 @@ expect() {
 WHITE="255 255 255" NAVY="0 0 128" YELLOW="255 255 0" CYAN="0 255 255" ORANGE="255 128 0" DARK="64 64 64"
 
 export CHIMELY_SCREEN=240x320 CHIMELY_PLATFORM=pocketpc
-# Screen points: list rows 2 and 4, the bar's lower arrow, the edit box,
+# Screen points: list rows 2 and 4, the bar's lower arrow, the list's lower
+# arrow, the edit box,
 # the strip's second caption, the combo box's button twice.
-printf '%s\n' "shot $ROOT/start.png" "tap 30 168" "tap 30 208" "tap 10 124" "tap 180 68" "char Hi" "tap 70 38" \
+printf '%s\n' "shot $ROOT/start.png" "tap 30 168" "tap 30 208" "tap 10 124" "tap 62 252" "tap 180 68" "char Hi" "tap 70 38" \
     "shot $ROOT/typed.png" "tap 224 40" "shot $ROOT/open.png" "tap 224 40" "shot $ROOT/closed.png" "wait 50" \
     > "$ROOT/script"
 rc=0
@@ -113,10 +114,12 @@ CHIMELY_INPUT="$ROOT/script" timeout 30 "$PROBE" '\skin\controls2.skin' '\skin\E
     > "$ROOT/events" 2> "$ROOT/errors" || rc=$?
 [ "$rc" = 0 ] || { cat "$ROOT/errors" >&2; fail "skinprobe ended with $rc"; }
 # The strip shows the first page as it is built; the stand-alone bar has no
-# range, so its arrow moves nothing and raises nothing.
+# range, so its arrow moves nothing and raises nothing; the list's own bar,
+# named by its kind, scrolls the rows by one.
 printf '%s\n' "EVENT on_selection_changed sender=Strip" \
     "EVENT on_selection_changed sender=lstItems" "EVENT on_item_click sender=lstItems column=0 row=1" \
     "EVENT on_selection_changed sender=lstItems" "EVENT on_item_click sender=lstItems column=0 row=3" \
+    "EVENT on_scroll sender=Bar position=1" \
     "EVENT on_click sender=edtText" "EVENT on_text_changed sender=edtText text=H" \
     "EVENT on_text_changed sender=edtText text=Hi" \
     "EVENT on_selection_changed sender=Strip" "EVENT on_item_click sender=Strip column=1 row=0" \
@@ -126,8 +129,12 @@ diff "$ROOT/expected" "$ROOT/events" >&2 || fail "events"
 expect start 51 142 "$WHITE" "row 2, not selected"
 expect start 74 40 "$YELLOW" "the first page"
 expect start 10 50 "$ORANGE" "the bar's thumb over the whole track"
-expect typed 51 182 "$NAVY" "row 4, selected"
-expect typed 51 142 "$WHITE" "row 2, no longer selected"
+expect start 62 130 "$ORANGE" "the list's thumb, at the top"
+# Scrolled by a row: row 4 is third from the top, row 5 under it.
+expect typed 51 162 "$NAVY" "row 4, selected"
+expect typed 51 182 "$WHITE" "row 5"
+expect typed 51 122 "$WHITE" "row 2, no longer selected"
+expect typed 62 130 "$WHITE" "the list's track above its thumb, gone down"
 expect typed 74 40 "$CYAN" "the second page"
 expect typed 200 42 "$WHITE" "the edit box"
 expect open 200 42 "$CYAN" "the drop-down below the combo box"
