@@ -17,26 +17,10 @@ namespace {
 
 // Our plain look: a dark desktop, slate bands with light text.
 constexpr uint32_t desktop_word = 0x00404850;  // surface word: 0x00RRGGBB
-constexpr COLORREF band_colour = rgb(0x28, 0x30, 0x3C);
-constexpr COLORREF band_text_colour = rgb(0xF0, 0xF0, 0xF0);
 constexpr int band_text_margin = 4;
 
 BandPainter g_bottom_painter;
 
-// The band font follows the band height, so it is made again when the screen changes.
-HFONT band_font(int band) {
-    static HFONT font = nullptr;
-    static int made_for = 0;
-    if (font && made_for == band)
-        return font;
-    delete_font(font);
-    LogFont log_font;
-    log_font.height = -std::max(8, band * 11 / 20);
-    log_font.face_name = L"Tahoma";
-    font = create_font(log_font);
-    made_for = band;
-    return font;
-}
 
 void fill_rows(const BitmapInfo& screen, const RECT& area, uint32_t word) {
     for (int32_t y = area.top; y < area.bottom; ++y) {
@@ -87,6 +71,21 @@ void draw_top_band(HDC dc, const RECT& band) {
 }
 
 } // namespace
+
+// Made again when the band's height changes with the screen.
+HFONT band_font(int band_height) {
+    static HFONT font = nullptr;
+    static int made_for = 0;
+    if (font && made_for == band_height)
+        return font;
+    delete_font(font);
+    LogFont log_font;
+    log_font.height = -std::max(8, band_height * 11 / 20);
+    log_font.face_name = L"Tahoma";
+    font = create_font(log_font);
+    made_for = band_height;
+    return font;
+}
 
 void compose_screen() {
     BitmapInfo screen;

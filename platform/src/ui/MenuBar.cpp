@@ -20,8 +20,7 @@ namespace {
 constexpr wchar_t class_name[] = L"ChimelyMenuBar";
 
 // Our plain look, on the bands' slate; sizes at 96 dots per inch.
-constexpr COLORREF band_colour = rgb(0x28, 0x30, 0x3C);
-constexpr COLORREF text_colour = rgb(0xF0, 0xF0, 0xF0);
+constexpr COLORREF text_colour = band_text_colour;
 constexpr COLORREF dim_text_colour = rgb(0x78, 0x84, 0x90);
 constexpr COLORREF pressed_colour = rgb(0x4A, 0x58, 0x6A);
 constexpr COLORREF divider_colour = rgb(0x50, 0x5C, 0x6A);
@@ -98,20 +97,6 @@ bool template_buttons(uint32_t id, std::vector<MenuBarButton>& buttons) {
     return true;
 }
 
-// The band's font follows the band height, as the compositor's does.
-HFONT bar_font(int band) {
-    static HFONT font = nullptr;
-    static int made_for = 0;
-    if (font && made_for == band)
-        return font;
-    delete_font(font);
-    LogFont log_font;
-    log_font.height = -std::max(8, band * 11 / 20);
-    log_font.face_name = L"Tahoma";
-    font = create_font(log_font);
-    made_for = band;
-    return font;
-}
 
 int scale() { return std::max(1, screen_profile().dpi_y / 96); }
 
@@ -264,7 +249,7 @@ std::vector<RECT> MenuBar::lay_out(HWND bar, const RECT& band) {
     }
     // Tool-bar buttons from the left, each as wide as its text.
     HDC dc = create_compatible_dc(nullptr);
-    select_font(dc, bar_font(band.bottom - band.top));
+    select_font(dc, band_font(band.bottom - band.top));
     int x = band.left;
     for (size_t i = 0; i < buttons.size(); ++i) {
         const MenuBarButton& b = buttons[i];
@@ -304,7 +289,7 @@ void MenuBar::paint_band(HDC dc, const RECT& band) {
     const bool tool_bar = screen_profile().platform == PlatformType::pocketpc_old;
     const int s = scale();
     set_bk_mode(dc, TRANSPARENT);
-    select_font(dc, bar_font(band.bottom - band.top));
+    select_font(dc, band_font(band.bottom - band.top));
     for (size_t i = 0; i < buttons.size(); ++i) {
         const MenuBarButton& b = buttons[i];
         if (b.style & TBSTYLE_SEP)

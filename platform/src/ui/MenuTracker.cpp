@@ -26,7 +26,7 @@ constexpr int right_margin = 8;
 constexpr int min_width = 80;
 
 constexpr COLORREF background_colour = rgb(255, 255, 255);
-constexpr COLORREF frame_colour = rgb(0x28, 0x30, 0x3C);  // the bands' slate
+constexpr COLORREF frame_colour = band_colour;
 constexpr COLORREF text_colour = rgb(0, 0, 0);
 constexpr COLORREF greyed_colour = rgb(0x9C, 0x9C, 0x9C);
 constexpr COLORREF hot_colour = rgb(0x1F, 0x4E, 0x8C);

@@ -1,4 +1,5 @@
 #pragma once
+#include "plat/Font.h"
 #include "plat/Gdi.h"
 #include "plat/Messages.h"
 
@@ -81,6 +82,11 @@ void set_copy_data_timeout_ms(uint32_t ms);
 // The band height the compositor draws above and below.
 int top_band_height();
 int bottom_band_height();
+// The bands' look, shared by the compositor and the shell's menu bar: slate
+// with light text in a font that follows the band's height.
+constexpr COLORREF band_colour = rgb(0x28, 0x30, 0x3C);
+constexpr COLORREF band_text_colour = rgb(0xF0, 0xF0, 0xF0);
+HFONT band_font(int band_height);
 // Draws the visible top-level windows in z-order and the bands into the framebuffer.
 void compose_screen();
 // The menu issue's bottom bar draws through this; empty draws the plain band.

@@ -17,6 +17,15 @@ namespace plat::ui::controls {
 // Sizes are given at 96 dots per inch; a 192 dpi screen doubles them.
 inline int screen_scale() { return std::max(1, screen_profile().dpi_y / 96); }
 
+// The fields' palette, one for every control.
+constexpr COLORREF field_colour = rgb(255, 255, 255);
+constexpr COLORREF text_colour = rgb(0, 0, 0);
+constexpr COLORREF disabled_text_colour = rgb(0x90, 0x90, 0x90);
+constexpr COLORREF highlight_colour = rgb(0x1F, 0x4E, 0x8C);
+constexpr COLORREF highlight_text_colour = rgb(255, 255, 255);
+constexpr COLORREF button_colour = rgb(0xE4, 0xE4, 0xE4);
+constexpr COLORREF frame_colour = rgb(0, 0, 0);
+
 // Controls share the device's standard font, 12 pixels at 96 dpi.
 constexpr int font_pixels = 12;
 

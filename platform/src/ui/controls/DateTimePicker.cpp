@@ -17,13 +17,6 @@ constexpr int padding = 4;
 constexpr int button_width = 18;
 constexpr int arrow_size = 4;
 
-constexpr COLORREF field_colour = rgb(255, 255, 255);
-constexpr COLORREF text_colour = rgb(0, 0, 0);
-constexpr COLORREF disabled_text_colour = rgb(0x90, 0x90, 0x90);
-constexpr COLORREF highlight_colour = rgb(0x1F, 0x4E, 0x8C);
-constexpr COLORREF highlight_text_colour = rgb(255, 255, 255);
-constexpr COLORREF button_colour = rgb(0xE4, 0xE4, 0xE4);
-constexpr COLORREF frame_colour = rgb(0, 0, 0);
 
 constexpr const wchar_t* month_abbreviations[] = {L"Jan", L"Feb", L"Mar", L"Apr", L"May", L"Jun",
                                                   L"Jul", L"Aug", L"Sep", L"Oct", L"Nov", L"Dec"};

@@ -15,13 +15,7 @@ using Window = ControlWindow<NativeEdit>;
 constexpr int padding = 3;
 constexpr int caret_width = 1;
 
-constexpr COLORREF field_colour = rgb(255, 255, 255);
 constexpr COLORREF read_only_colour = rgb(0xEC, 0xEC, 0xEC);
-constexpr COLORREF text_colour = rgb(0, 0, 0);
-constexpr COLORREF disabled_text_colour = rgb(0x90, 0x90, 0x90);
-constexpr COLORREF highlight_colour = rgb(0x1F, 0x4E, 0x8C);
-constexpr COLORREF highlight_text_colour = rgb(255, 255, 255);
-constexpr COLORREF frame_colour = rgb(0, 0, 0);
 
 // The Back key the shell hands over: its key in the high word, the release bit in the low one.
 constexpr uint32_t back_key = 0x1B;
