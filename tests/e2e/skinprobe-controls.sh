@@ -4,23 +4,15 @@
 # child, run under an input script on every device profile. Taps and keys
 # raise the events in order; the screenshots show each control in its state.
 source "$(dirname "$0")/e2e-lib.sh"
+source "$(dirname "$0")/skinprobe-lib.sh"
 PROBE=$1 SKINC=$2 PNGDUMP=$3
 export CHIMELY_NOW="2026-12-09 15:30:45"
 
 mkdir -p "$ROOT/skin"
-# One-colour 4 x 4 pictures, a 20 x 10 logo and three hands standing at
-# twelve o'clock above their pivot, the centre of a 64-pixel-high picture,
-# with their masks (black where the face shows through).
+colour_pictures "$ROOT/skin"
+# A 20 x 10 logo and three hands standing at twelve o'clock above their
+# pivot, the centre of a 64-pixel-high picture, with their masks (black where the face shows through).
 while read -r name data; do echo "$data" | base64 -d > "$ROOT/skin/$name.png"; done <<'PNG'
-grey iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEklEQVR42mM4ceLEf2TMQLoAABRlNXF6bs9DAAAAAElFTkSuQmCC
-navy iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEUlEQVR42mNgYGj4j4pJFgAAEmkX8fuyp3gAAAAASUVORK5CYII=
-dark iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEklEQVR42mNwcHD4j4wZSBcAAKRpG/FzKW66AAAAAElFTkSuQmCC
-yellow iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEklEQVR42mP4/5/hPzJmIF0AAGI2L9GIwaffAAAAAElFTkSuQmCC
-white iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAD0lEQVR42mP4jwYYSBcAAHg8P8HhlZXvAAAAAElFTkSuQmCC
-cyan iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEUlEQVR42mNg+P//PwomXQAAQlYv0esPoBYAAAAASUVORK5CYII=
-black iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEUlEQVR42mNgYGD4j4ZJFQAABloP8VEvO1cAAAAASUVORK5CYII=
-magenta iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEklEQVR42mP4z/D/PzJmIF0AAFJGL9FLZ0ITAAAAAElFTkSuQmCC
-orange iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEklEQVR42mP438DwHxkzkC4AAFBPJ+ERcipZAAAAAElFTkSuQmCC
 logo iVBORw0KGgoAAAANSUhEUgAAABQAAAAKCAYAAAC0VX7mAAAAF0lEQVR42mNoYPj/n5qYYdTAUQOHo4EAxAfygMDNCG4AAAAASUVORK5CYII=
 hour iVBORw0KGgoAAAANSUhEUgAAAAQAAABACAYAAAA9ONYEAAAAGElEQVR42mNgGE7gPxocFaBcYBSMAtwAAFBUn2Hj9RCTAAAAAElFTkSuQmCC
 minute iVBORw0KGgoAAAANSUhEUgAAAAQAAABACAYAAAA9ONYEAAAAGUlEQVR42mNgIAL8/4+KRwVGksAoGAU4AQBjx+8Rrk6XcgAAAABJRU5ErkJggg==
@@ -82,12 +74,6 @@ run() {
     CHIMELY_INPUT="$ROOT/$name.script" timeout 30 "$PROBE" '\skin\controls.skin' '\skin\English.lng' Main \
         > "$ROOT/$name.events" 2> "$ROOT/$name.errors" || rc=$?
     [ "$rc" = 0 ] || { cat "$ROOT/$name.errors" >&2; fail "$name: skinprobe ended with $rc"; }
-}
-# pixel SHOT X Y: the red, green, blue bytes of a screenshot's pixel.
-pixel() {
-    local width
-    width=$("$PNGDUMP" "\\$1.png" "\\$1.rgba" | sed -n 's/.* w=\([0-9]*\) h=[0-9]*$/\1/p')
-    od -An -tu1 -j $(( ($3 * width + $2) * 4 )) -N3 "$ROOT/$1.rgba" | tr -s ' ' | sed 's/^ //'
 }
 # expect SHOT X Y COLOUR WHAT: the pixel at skin point (X, Y) of the form,
 # placed at ($OX, $OY) on the screen and drawn at scale $S.

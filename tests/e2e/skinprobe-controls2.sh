@@ -5,22 +5,12 @@
 # typing and the drop-down raise the events in order; the screenshots show
 # the selected row, the visible page and the open drop-down.
 source "$(dirname "$0")/e2e-lib.sh"
+source "$(dirname "$0")/skinprobe-lib.sh"
 PROBE=$1 SKINC=$2 PNGDUMP=$3
 export CHIMELY_NOW="2026-12-09 15:30:45"
 
 mkdir -p "$ROOT/skin"
-# One-colour 4 x 4 pictures.
-while read -r name data; do echo "$data" | base64 -d > "$ROOT/skin/$name.png"; done <<'PNG'
-grey iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEklEQVR42mM4ceLEf2TMQLoAABRlNXF6bs9DAAAAAElFTkSuQmCC
-navy iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEUlEQVR42mNgYGj4j4pJFgAAEmkX8fuyp3gAAAAASUVORK5CYII=
-dark iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEklEQVR42mNwcHD4j4wZSBcAAKRpG/FzKW66AAAAAElFTkSuQmCC
-yellow iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEklEQVR42mP4/5/hPzJmIF0AAGI2L9GIwaffAAAAAElFTkSuQmCC
-white iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAD0lEQVR42mP4jwYYSBcAAHg8P8HhlZXvAAAAAElFTkSuQmCC
-cyan iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEUlEQVR42mNg+P//PwomXQAAQlYv0esPoBYAAAAASUVORK5CYII=
-black iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEUlEQVR42mNgYGD4j4ZJFQAABloP8VEvO1cAAAAASUVORK5CYII=
-magenta iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEklEQVR42mP4z/D/PzJmIF0AAFJGL9FLZ0ITAAAAAElFTkSuQmCC
-orange iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEklEQVR42mP438DwHxkzkC4AAFBPJ+ERcipZAAAAAElFTkSuQmCC
-PNG
+colour_pictures "$ROOT/skin"
 cat > "$ROOT/skin/controls2.xml" <<'XML'
 <skin id="controls2" devices="">
   <design width="240" height="320"/>
@@ -88,12 +78,6 @@ XML
 "$SKINC" '\skin\controls2.xml' '\skin\controls2.skin' || fail "skinc"
 printf 'title Controls\n' > "$ROOT/skin/English.lng"
 
-# pixel SHOT X Y: the red, green, blue bytes of a screenshot's pixel.
-pixel() {
-    local width
-    width=$("$PNGDUMP" "\\$1.png" "\\$1.rgba" | sed -n 's/.* w=\([0-9]*\) h=[0-9]*$/\1/p')
-    od -An -tu1 -j $(( ($3 * width + $2) * 4 )) -N3 "$ROOT/$1.rgba" | tr -s ' ' | sed 's/^ //'
-}
 # expect SHOT X Y COLOUR WHAT: the pixel at form point (X, Y); the form sits below the task bar.
 expect() {
     local got

@@ -1,0 +1,23 @@
+# Shared by the skinprobe scripts (after e2e-lib.sh, with PNGDUMP set).
+
+# colour_pictures FOLDER: one-colour 4 x 4 pictures named after their colour.
+colour_pictures() {
+    while read -r name data; do echo "$data" | base64 -d > "$1/$name.png"; done <<'PNG'
+grey iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEklEQVR42mM4ceLEf2TMQLoAABRlNXF6bs9DAAAAAElFTkSuQmCC
+navy iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEUlEQVR42mNgYGj4j4pJFgAAEmkX8fuyp3gAAAAASUVORK5CYII=
+dark iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEklEQVR42mNwcHD4j4wZSBcAAKRpG/FzKW66AAAAAElFTkSuQmCC
+yellow iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEklEQVR42mP4/5/hPzJmIF0AAGI2L9GIwaffAAAAAElFTkSuQmCC
+white iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAD0lEQVR42mP4jwYYSBcAAHg8P8HhlZXvAAAAAElFTkSuQmCC
+cyan iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEUlEQVR42mNg+P//PwomXQAAQlYv0esPoBYAAAAASUVORK5CYII=
+black iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEUlEQVR42mNgYGD4j4ZJFQAABloP8VEvO1cAAAAASUVORK5CYII=
+magenta iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEklEQVR42mP4z/D/PzJmIF0AAFJGL9FLZ0ITAAAAAElFTkSuQmCC
+orange iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+AAAAEklEQVR42mP438DwHxkzkC4AAFBPJ+ERcipZAAAAAElFTkSuQmCC
+PNG
+}
+
+# pixel SHOT X Y: the red, green, blue bytes of a screenshot's pixel.
+pixel() {
+    local width
+    width=$("$PNGDUMP" "\\$1.png" "\\$1.rgba" | sed -n 's/.* w=\([0-9]*\) h=[0-9]*$/\1/p')
+    od -An -tu1 -j $(( ($3 * width + $2) * 4 )) -N3 "$ROOT/$1.rgba" | tr -s ' ' | sed 's/^ //'
+}
