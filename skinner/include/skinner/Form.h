@@ -112,7 +112,8 @@ public:
     static plat::RECT work_area();
 
 protected:
-    void press_button(Control* button, bool down);
+    // Escape holds the back button and the action key the action button; false without one.
+    bool hold_key_button(int32_t code, bool down);
 
 private:
     void construct();

@@ -126,26 +126,22 @@ void Form::reload_skin() {
 int32_t Form::on_key_down(int32_t code) {
     if (int32_t handled = Container::on_key_down(code))
         return handled;
-    Control* button = code == key::escape ? back_button_ : code == key::action ? action_button_ : nullptr;
-    if (!button)
-        return 0;
-    press_button(button, true);
-    return 1;
+    return hold_key_button(code, true) ? 1 : 0;
 }
 
 int32_t Form::on_key_up(int32_t code) {
     if (int32_t handled = Container::on_key_up(code))
         return handled;
-    Control* button = code == key::escape ? back_button_ : code == key::action ? action_button_ : nullptr;
-    if (!button)
-        return 0;
-    press_button(button, false);
-    return 1;
+    return hold_key_button(code, false) ? 1 : 0;
 }
 
-void Form::press_button(Control* button, bool down) {
+bool Form::hold_key_button(int32_t code, bool down) {
+    Control* button = code == key::escape ? back_button_ : code == key::action ? action_button_ : nullptr;
+    if (!button)
+        return false;
     if (auto* holdable = dynamic_cast<HoldableButton*>(button))
         holdable->set_held(down);
+    return true;
 }
 
 void Form::update_position() {
