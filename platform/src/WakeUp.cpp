@@ -129,6 +129,14 @@ bool parse_local_time(std::string_view text, SystemTime& time) {
     return true;
 }
 
+std::optional<SystemTime> wake_up_due_time() {
+    const char* text = std::getenv(wake_up_detail::wake_due_variable);
+    SystemTime due;
+    if (!text || !parse_local_time(text, due))
+        return std::nullopt;
+    return due;
+}
+
 std::string wake_up_folder() { return native_path(L"\\windows\\WakeUp"); }
 
 bool register_wake_up(std::wstring_view program, const SystemTime& local_time) {
@@ -226,18 +234,21 @@ std::vector<RegistrationFile> list_registrations() {
 
 std::string service_lock_path() { return runtime_dir() + "/waker.lock"; }
 
-bool spawn_detached(const std::string& program, const std::vector<std::string>& args) {
+bool spawn_detached(const std::string& program, const std::vector<std::string>& args, const std::string& wake_due) {
     // Everything the children need is built before fork: after it only
     // async-signal-safe calls are allowed in a threaded program.
+    const std::string due_prefix = std::string(wake_due_variable) + "=";
     std::vector<std::string> env_text;
     for (char** e = environ; *e; ++e) {
         std::string_view entry(*e);
-        if (!entry.starts_with("CHIMELY_ROOT=") && !entry.starts_with("CHIMELY_NOW="))
+        if (!entry.starts_with("CHIMELY_ROOT=") && !entry.starts_with("CHIMELY_NOW=") && !entry.starts_with(due_prefix))
             env_text.emplace_back(entry);
     }
     env_text.push_back("CHIMELY_ROOT=" + device_root());
     if (fake_clock_active())
         env_text.push_back("CHIMELY_NOW=" + format_local_time(local_time()));
+    if (!wake_due.empty())
+        env_text.push_back(due_prefix + wake_due);
     std::vector<char*> envp;
     for (auto& e : env_text)
         envp.push_back(e.data());

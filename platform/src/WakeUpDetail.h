@@ -21,10 +21,16 @@ struct RegistrationFile {
     WakeUpRegistration reg;
 };
 std::vector<RegistrationFile> list_registrations();
+// The environment variable that tells a started program which registration's
+// time it was started for.
+constexpr char wake_due_variable[] = "CHIMELY_WAKE_DUE";
+
 // Starts the program with the arguments in a session of its own, detached from
 // this process (never a zombie of ours). CHIMELY_ROOT is passed on, and a fake
-// clock continues from this process's current local time. False when the
+// clock continues from this process's current local time. CHIMELY_WAKE_DUE is
+// never passed on; a non-empty wake_due sets it for this start. False when the
 // program cannot be started.
-bool spawn_detached(const std::string& program, const std::vector<std::string>& args);
+bool spawn_detached(const std::string& program, const std::vector<std::string>& args,
+                    const std::string& wake_due = {});
 
 } // namespace plat::wake_up_detail

@@ -53,7 +53,9 @@ void fire(const WakeUpRegistration& reg) {
     std::string program = native_path(reg.program);
     std::fprintf(stderr, "chimely-waker: %s: starting %s AppRunAtTime\n", format_local_time(reg.time).c_str(),
                  program.c_str());
-    if (!wake_up_detail::spawn_detached(program, {"AppRunAtTime"}))
+    // The program may start long after its time (the device slept or was
+    // off); it learns the time it was due for to find the alarm it missed.
+    if (!wake_up_detail::spawn_detached(program, {"AppRunAtTime"}, format_local_time(reg.time)))
         std::fprintf(stderr, "chimely-waker: cannot start %s\n", program.c_str());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "plat/Clock.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,11 @@ std::string waker_program();
 // another service already runs for this root, otherwise when no registration
 // is left.
 int run_wake_up_service();
+
+// The time of the registration that the wake-up service started this process
+// for (CHIMELY_WAKE_DUE, in the format below): a device that was asleep or off
+// starts it late. Nothing when it is unset or not a valid time.
+std::optional<SystemTime> wake_up_due_time();
 
 // "YYYY-MM-DD HH:MM:SS"; parse_local_time refuses anything else, and dates
 // the calendar does not have.
