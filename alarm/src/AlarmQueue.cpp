@@ -9,14 +9,29 @@
 AlarmQueue::AlarmQueue(const std::vector<Alarm>& alarms, Clock clock) : alarms_(alarms), clock_(std::move(clock)) {}
 
 void AlarmQueue::reset() {
-    entries_.clear();
+    clear_keeping_snoozes();
     calculate_new_queue();
 }
 
 void AlarmQueue::fill_from(const liba::TimeStamp& from) {
-    entries_.clear();
+    clear_keeping_snoozes();
     add_occurrences(from.without_milliseconds());
     calculate_new_queue();
+}
+
+void AlarmQueue::clear_keeping_snoozes() {
+    const liba::TimeStamp now = current_second();
+    std::erase_if(snoozes_, [&](const auto& snooze) { return snooze.first <= now; });
+    entries_ = snoozes_;
+}
+
+void AlarmQueue::forget_snooze(Entries::const_iterator entry) {
+    auto [first, last] = snoozes_.equal_range(entry->first);
+    for (auto snooze = first; snooze != last; ++snooze)
+        if (snooze->second == entry->second) {
+            snoozes_.erase(snooze);
+            return;
+        }
 }
 
 liba::TimeStamp AlarmQueue::current_second() const { return clock_().without_milliseconds(); }
@@ -102,6 +117,7 @@ int AlarmQueue::dismiss() {
     auto entry = std::find_if(entries_.begin(), entries_.end(),
                               [&](const auto& e) { return e.second == reserved_; });
     if (entry != entries_.end()) {
+        forget_snooze(entry);
         entries_.erase(entry);
         reserved_ = -1;
     }
@@ -116,10 +132,12 @@ int AlarmQueue::hide_to_repeat(int minutes) {
     if (entry == entries_.end())
         return 1;
     liba::get_log() << L"AlarmQueue::hide_to_repeat() found\n";
+    forget_snooze(entry);
     entries_.erase(entry);
     liba::TimeStamp again = current_second();
     again.add_minutes(minutes);
     entries_.emplace(again, reserved_);
+    snoozes_.emplace(again, reserved_);
     reserved_ = -1;
     calculate_new_queue();
     return 1;
@@ -130,10 +148,14 @@ void AlarmQueue::alarm_removed(int index) {
         reserved_ = -1;
     else if (reserved_ > index)
         --reserved_;
-    Entries kept;
-    for (const auto& [time, entry_index] : entries_) {
-        if (entry_index != index)
-            kept.emplace_hint(kept.end(), time, entry_index > index ? entry_index - 1 : entry_index);
-    }
-    entries_ = std::move(kept);
+    auto follow = [index](const Entries& entries) {
+        Entries kept;
+        for (const auto& [time, entry_index] : entries) {
+            if (entry_index != index)
+                kept.emplace_hint(kept.end(), time, entry_index > index ? entry_index - 1 : entry_index);
+        }
+        return kept;
+    };
+    entries_ = follow(entries_);
+    snoozes_ = follow(snoozes_);
 }

@@ -236,3 +236,55 @@ TEST_F(AlarmQueueTest, EqualTimesKeepTheirInsertionOrder) {
     queue.dismiss();
     EXPECT_EQ(queue.next_missed(), 0);
 }
+
+TEST_F(AlarmQueueTest, SnoozeSurvivesAChangeOfTheListUntilItRingsOrItsAlarmGoes) {
+    alarms.push_back(make_alarm(periodicity_everyday, "2026-03-07 00:00:00", 12, 0, L"lunch"));
+    alarms.push_back(make_alarm(periodicity_everyday, "2026-03-07 00:00:00", 18, 0, L"tea"));
+    set_now("2026-03-07 11:00:00");
+    queue.reset();
+    set_now("2026-03-07 12:00:30");
+    ASSERT_EQ(queue.next_missed(), 0);
+    queue.hide_to_repeat(10);
+
+    // Another alarm is edited before the snooze rings: the snooze stays scheduled.
+    set_now("2026-03-07 12:03:00");
+    alarms.push_back(make_alarm(periodicity_everyday, "2026-03-07 00:00:00", 20, 0, L"news"));
+    queue.reset();
+    EXPECT_EQ(entry_texts(), (Texts{"2026-03-07 12:10:30 #0", "2026-03-07 18:00:00 #1", "2026-03-07 20:00:00 #2",
+                                    "2026-03-08 12:00:00 #0"}));
+    EXPECT_EQ(registered(), "2026-03-07 12:10:30");
+
+    // Rung and dismissed, it does not come back with the next change.
+    set_now("2026-03-07 12:11:00");
+    ASSERT_EQ(queue.next_missed(), 0);
+    queue.dismiss();
+    queue.reset();
+    EXPECT_EQ(queue.has_missed_alarm(), -1);
+    EXPECT_TRUE(queue.snoozes().empty());
+
+    // A snooze of the second alarm follows its index when the first is deleted, and goes with its own alarm.
+    set_now("2026-03-07 18:00:10");
+    ASSERT_EQ(queue.next_missed(), 1);
+    queue.hide_to_repeat(5);
+    alarms.erase(alarms.begin());
+    queue.alarm_removed(0);
+    queue.reset();
+    EXPECT_EQ(entry_texts(), (Texts{"2026-03-07 18:05:10 #0", "2026-03-07 20:00:00 #1", "2026-03-08 18:00:00 #0"}));
+    alarms.erase(alarms.begin());
+    queue.alarm_removed(0);
+    queue.reset();
+    EXPECT_EQ(entry_texts(), (Texts{"2026-03-07 20:00:00 #0"}));
+}
+
+TEST_F(AlarmQueueTest, PassedSnoozeIsNotKeptByAReset) {
+    alarms.push_back(make_alarm(periodicity_once, "2026-03-07 00:00:00", 12, 0));
+    set_now("2026-03-07 11:00:00");
+    queue.reset();
+    set_now("2026-03-07 12:00:00");
+    ASSERT_EQ(queue.next_missed(), 0);
+    queue.hide_to_repeat(5);
+    set_now("2026-03-07 12:06:00");
+    queue.reset();
+    EXPECT_TRUE(queue.entries().empty());
+    EXPECT_TRUE(queue.snoozes().empty());
+}

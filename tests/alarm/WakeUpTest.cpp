@@ -183,3 +183,35 @@ TEST_F(WakeUpTest, StrayRegistrationFileFiresAndDoesNotKeepTheServiceAlive) {
     EXPECT_EQ(started_lines(1), "AppRunAtTime 2026-03-07 08:00:00\n");
     EXPECT_TRUE(plat::list_wake_ups().empty());
 }
+
+TEST_F(WakeUpTest, StartedProgramLearnsTheDueTimeAndNothingElseInheritsIt) {
+    std::string stub = root_file("Program Files/Chimely/Bellcue.exe");
+    std::ofstream(stub) << "#!/bin/sh\necho \"$* [$CHIMELY_WAKE_DUE]\" >> \"$CHIMELY_ROOT/started.txt\"\n";
+    chmod(stub.c_str(), 0755);
+    // This process was itself started for an earlier registration.
+    setenv("CHIMELY_WAKE_DUE", "2026-03-06 06:00:00", 1);
+    ASSERT_TRUE(plat::wake_up_due_time().has_value());
+    EXPECT_EQ(plat::format_local_time(*plat::wake_up_due_time()), "2026-03-06 06:00:00");
+
+    // Started late (the device was off at 07:15): the program gets 07:15, not this process's value.
+    plat::set_fake_clock(fields("2026-03-07 08:00:00"), false);
+    ASSERT_TRUE(plat::register_wake_up(program, fields("2026-03-07 07:15:00")));
+    EXPECT_EQ(plat::run_wake_up_service(), 0);
+    EXPECT_EQ(started_lines(1), "AppRunAtTime [2026-03-07 07:15:00]\n");
+
+    // The service that a registration starts does not inherit it.
+    std::remove(root_file("started.txt").c_str());
+    plat::set_waker_program(stub);
+    ASSERT_TRUE(plat::register_wake_up(program, fields("2026-03-07 09:00:00")));
+    EXPECT_EQ(started_lines(1), " []\n");
+    unsetenv("CHIMELY_WAKE_DUE");
+}
+
+TEST_F(WakeUpTest, DueTimeMustBeAValidTime) {
+    for (const char* bad : {"", "2026-03-07 07:15", "2026-02-30 07:15:00", "2026-03-07T07:15:00"}) {
+        setenv("CHIMELY_WAKE_DUE", bad, 1);
+        EXPECT_FALSE(plat::wake_up_due_time().has_value()) << bad;
+    }
+    unsetenv("CHIMELY_WAKE_DUE");
+    EXPECT_FALSE(plat::wake_up_due_time().has_value());
+}

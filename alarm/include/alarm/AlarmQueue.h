@@ -18,7 +18,8 @@ public:
     // current local time.
     explicit AlarmQueue(const std::vector<Alarm>& alarms, Clock clock = &liba::TimeStamp::now);
 
-    // Empties the queue and recalculates; the reserved alarm stays.
+    // Empties the queue and recalculates; the reserved alarm stays, and so do
+    // snoozes still ahead (a change of any alarm must not lose them).
     void reset();
     // The start-up fill: like reset, but occurrences are counted from an
     // earlier moment, so an alarm due shortly before the start is missed.
@@ -35,19 +36,28 @@ public:
     int dismiss();
     // Moves the reserved alarm's earliest entry to now + minutes; 1.
     int hide_to_repeat(int minutes);
-    // The alarm at index left the list: the reserved index follows it.
+    // The alarm at index left the list: its entries and snoozes go, and the
+    // reserved index and later entries follow it.
     void alarm_removed(int index);
 
     int reserved() const { return reserved_; }
     const Entries& entries() const { return entries_; }
+    // The entries that hide_to_repeat made and that are still pending.
+    const Entries& snoozes() const { return snoozes_; }
 
 private:
     void add_occurrences(const liba::TimeStamp& from);
+    // Empties the queue but for the snoozes still ahead.
+    void clear_keeping_snoozes();
+    // Forgets the snooze behind this entry, if it is one.
+    void forget_snooze(Entries::const_iterator entry);
     liba::TimeStamp current_second() const;
     const Alarm* alarm_at(int index) const;
 
     const std::vector<Alarm>& alarms_;
     Clock clock_;
     Entries entries_;
+    // A copy of each snoozed entry in entries_: the only ones that a reset keeps.
+    Entries snoozes_;
     int reserved_ = -1;
 };
