@@ -1,20 +1,23 @@
 #!/usr/bin/env bash
-# Starts Chimely on the device tree that the build assembled; until the program exists,
-# runs the base library's demo program there instead and says so.
+# run-device.sh [BUILD [ARGUMENT...]]: `make run`. Starts Chimely from the device tree that the
+# build assembled (BUILD/device, which is then the device root) with the arguments as its command
+# line. Every other CHIMELY_* switch of the caller's environment reaches the program unchanged;
+# with CHIMELY_VIDEO unset it opens an SDL window when a display is there.
+# Started again while it runs, the new start hands its command line to the resident instance,
+# which brings its window forward, and ends; the argument "close" ends the resident instance.
 set -euo pipefail
 build=${1:-build}
-root="$build/device"
-program="$root/Program Files/Chimely/Chimely"
-if [ -x "$program" ]; then
-    exec env CHIMELY_ROOT="$(cd "$root" && pwd)" "$program"
+shift || true
+tree="$build/device"
+program="$tree/Program Files/Chimely/Chimely"
+if [ ! -x "$program" ]; then
+    echo "run-device.sh: $program is not built; run make first." >&2
+    exit 1
 fi
-echo "Chimely itself is not built yet; running the base library demo in $root instead."
-mkdir -p "$root"
-export CHIMELY_ROOT="$(cd "$root" && pwd)"
-if [ -x "$build/tools/chimely-base" ]; then
-    "$build/tools/chimely-base" ts 2026 3 7 6 5 0 add-days 1
-    "$build/tools/chimely-base" dow 2026 3 7
-    exec "$build/tools/chimely-base" timers 0.5 1 1.5
+CHIMELY_ROOT="$(cd "$tree" && pwd)"
+export CHIMELY_ROOT
+if [ -z "${CHIMELY_VIDEO:-}" ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ $# -eq 0 ]; then
+    echo "run-device.sh: no display here, so Chimely runs headless; end it with:" >&2
+    echo "    \"$program\" close" >&2
 fi
-echo "No demo program was built either (see $build/tools)." >&2
-exit 1
+exec "$CHIMELY_ROOT/Program Files/Chimely/Chimely" "$@"
