@@ -1,4 +1,6 @@
-// skinc SOURCE.xml OUT.skin: compiles a skin source into the binary skin format.
+// skinc SOURCE.xml OUT.skin [PICTURES]: compiles a skin source into the binary
+// skin format. Included files are read beside SOURCE.xml; the pictures whose
+// size the source leaves open are read in PICTURES (default: beside SOURCE.xml).
 #include "plat/Paths.h"
 #include "plat/Text.h"
 #include "skinner/SkinCompiler.h"
@@ -10,8 +12,8 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: skinc SOURCE.xml OUT.skin\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: skinc SOURCE.xml OUT.skin [PICTURES]\n");
         return 2;
     }
     std::filesystem::path source = plat::native_path(plat::from_utf8(argv[1]));
@@ -25,7 +27,8 @@ int main(int argc, char** argv) {
 
     skinner::SkinCompiler compiler;
     std::string folder = source.parent_path().empty() ? "." : source.parent_path().string();
-    if (!compiler.compile(xml, folder)) {
+    std::string pictures = argc == 4 ? plat::native_path(plat::from_utf8(argv[3])) : folder;
+    if (!compiler.compile(xml, pictures, folder)) {
         std::fprintf(stderr, "skinc: %s: %s\n", argv[1], compiler.error().c_str());
         return 1;
     }

@@ -400,15 +400,90 @@ size_t nul_reference(std::string_view xml) {
     return std::string_view::npos;
 }
 
-Source parse(std::string_view xml, const std::string& folder) {
+void check_nul_references(std::string_view xml) {
     if (size_t at = nul_reference(xml); at != std::string_view::npos)
         throw CompileError("a character reference to U+0000 at byte " + std::to_string(at) +
                            ": the format's texts end at their first NUL");
-    pugi::xml_document doc;
+}
+
+pugi::xml_node load(pugi::xml_document& doc, std::string_view xml) {
+    check_nul_references(xml);
     pugi::xml_parse_result parsed = doc.load_buffer(xml.data(), xml.size());
     if (!parsed)
         throw CompileError(std::string("not XML: ") + parsed.description() + " at byte " + std::to_string(parsed.offset));
-    pugi::xml_node root = doc.document_element();
+    return doc.document_element();
+}
+
+// The top-level elements of a skin source and of the files it includes.
+class SourceReader {
+public:
+    SourceReader(Source& source, const std::string& picture_folder, const std::string& include_folder)
+        : source_(source), parser_(source, picture_folder), include_folder_(include_folder) {}
+
+    void children(const pugi::xml_node& parent) {
+        for (pugi::xml_node node : parent.children())
+            if (node.type() == pugi::node_element)
+                top_level(node);
+    }
+
+private:
+    void top_level(const pugi::xml_node& node) {
+        std::string tag = node.name();
+        if (tag == "design") {
+            if (source_.design_sizes.size() == SkinFile::design_size_count)
+                fail(node, "more than 32 design sizes");
+            source_.design_sizes.push_back({int32_t(number_attribute(node, "width", INT32_MIN, INT32_MAX)),
+                                            int32_t(number_attribute(node, "height", INT32_MIN, INT32_MAX))});
+        } else if (tag == "picturefile") {
+            table_index(source_.pictures, units(required(node, "name")));
+        } else if (tag == "fontface") {
+            table_index(source_.fonts, units(required(node, "value")));
+        } else if (tag == "form" || tag == "kind") {
+            std::vector<Element>& list = tag == "form" ? source_.forms : source_.kinds;
+            list.emplace_back();
+            parser_.element(node, list.back(), tag == "form");
+        } else if (tag == "include") {
+            include(node);
+        } else {
+            fail(node, "unknown element");
+        }
+    }
+
+    // <include file="X.xml"/>: the children of X's top element stand in its place.
+    void include(const pugi::xml_node& node) {
+        const std::string name = required(node, "file");
+        if (name.empty() || name.find_first_of("/\\") != std::string::npos)
+            fail(node, "include names a file beside the skin source, without folders: \"" + name + "\"");
+        if (std::find(open_.begin(), open_.end(), name) != open_.end()) {
+            std::string chain;
+            for (const std::string& file : open_)
+                chain += file + " includes ";
+            fail(node, "include loop: " + chain + name);
+        }
+        const std::string path = include_folder_ + "/" + name;
+        std::ifstream in(path, std::ios::binary);
+        if (!in)
+            fail(node, "cannot read the included file " + path);
+        std::string xml((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        open_.push_back(name);
+        try {
+            pugi::xml_document doc;
+            children(load(doc, xml));
+        } catch (const CompileError& e) {
+            throw CompileError(name + ": " + e.what());
+        }
+        open_.pop_back();
+    }
+
+    Source& source_;
+    Parser parser_;
+    std::string include_folder_;
+    std::vector<std::string> open_; // the included files being read, outermost first
+};
+
+Source parse(std::string_view xml, const std::string& picture_folder, const std::string& include_folder) {
+    pugi::xml_document doc;
+    pugi::xml_node root = load(doc, xml);
     if (std::string(root.name()) != "skin")
         throw CompileError("the root element must be <skin>");
     Source source;
@@ -416,28 +491,7 @@ Source parse(std::string_view xml, const std::string& folder) {
     source.devices = units(root.attribute("devices").value());
     if (source.identification.size() >= SkinFile::text_units || source.devices.size() >= SkinFile::text_units)
         fail(root, "id and devices hold at most 31 UTF-16 units");
-    Parser parser(source, folder);
-    for (pugi::xml_node node : root.children()) {
-        if (node.type() != pugi::node_element)
-            continue;
-        std::string tag = node.name();
-        if (tag == "design") {
-            if (source.design_sizes.size() == SkinFile::design_size_count)
-                fail(node, "more than 32 design sizes");
-            source.design_sizes.push_back({int32_t(number_attribute(node, "width", INT32_MIN, INT32_MAX)),
-                                           int32_t(number_attribute(node, "height", INT32_MIN, INT32_MAX))});
-        } else if (tag == "picturefile") {
-            table_index(source.pictures, units(required(node, "name")));
-        } else if (tag == "fontface") {
-            table_index(source.fonts, units(required(node, "value")));
-        } else if (tag == "form" || tag == "kind") {
-            std::vector<Element>& list = tag == "form" ? source.forms : source.kinds;
-            list.emplace_back();
-            parser.element(node, list.back(), tag == "form");
-        } else {
-            fail(node, "unknown element");
-        }
-    }
+    SourceReader(source, picture_folder, include_folder).children(root);
     if (source.pictures.size() > 256)
         throw CompileError("more than 256 pictures");
     check_unique(source.forms, "forms");
@@ -492,11 +546,11 @@ std::vector<uint8_t> build(Source& source) {
 
 } // namespace
 
-bool SkinCompiler::compile(std::string_view xml, const std::string& folder) {
+bool SkinCompiler::compile(std::string_view xml, const std::string& folder, const std::string& include_folder) {
     output_.clear();
     error_.clear();
     try {
-        Source source = parse(xml, folder);
+        Source source = parse(xml, folder, include_folder.empty() ? folder : include_folder);
         output_ = build(source);
         return true;
     } catch (const CompileError& e) {

@@ -20,11 +20,14 @@ namespace skinner {
 //     <color name="" value="#RRGGBB" or "#RRGGBBXX"/>  <font name="" value="description"/>
 //     <picture name="" image="" p0="x y" p1="x y" p2="x y" p3="x y" stretch="1"/>
 //     <create name="control" kind="kind"/>        a form's control list, in order
-// A picture without p3 takes its size from IMAGE.png beside the source.
+//   <include file="FormMain.xml"/>                the children of that file's top element, in place
+// A picture without p3 takes its size from IMAGE.png in the picture folder.
+// Included files lie in the include folder (nested includes too; a loop is an error).
 class SkinCompiler {
 public:
-    // `folder` is where pictures named by the source are looked for (Linux path).
-    bool compile(std::string_view xml, const std::string& folder);
+    // `folder` is where pictures named by the source are looked for, and
+    // `include_folder` (the same when empty) where included files are (Linux paths).
+    bool compile(std::string_view xml, const std::string& folder, const std::string& include_folder = {});
     const std::vector<uint8_t>& output() const { return output_; }
     const std::string& error() const { return error_; }
 
