@@ -4,6 +4,7 @@
 //                                      lines starting with '#' are skipped) into a UTF-16LE
 //                                      language file with byte-order mark
 //   lngc keys FILE.lng                 prints every key of the file as the program reads it
+//                                      (FILE is a device path, as for every tool)
 //
 // A language file line is "key text": the reader skips the blanks after the key, so a text may
 // not start with a blank, and a key alone on its line would take the next line as its text, so an
