@@ -2,6 +2,7 @@
 #include "base/Log.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace liba {
@@ -30,18 +31,26 @@ public:
 
     static Derived* instance() { return instance_; }
 
-    void register_view(View* view) { views_.push_back(view); }
-    void unregister_view(View* view) { std::erase(views_, view); }
+    void register_view(View* view) { views_.push_back({view, ++registrations_}); }
+    void unregister_view(View* view) {
+        std::erase_if(views_, [view](const Registration& entry) { return entry.view == view; });
+    }
     // Every view registered now, in registration order; an update may run a
     // modal screen that builds or destroys views, so a copy is walked and a
-    // view gone meanwhile is skipped.
+    // view gone meanwhile is skipped. Registrations are told apart by their
+    // number: a new view may take the address of one just destroyed.
     void notify_views(const Hint& hint) {
-        const std::vector<View*> snapshot = views_;
-        for (View* view : snapshot)
-            if (std::find(views_.begin(), views_.end(), view) != views_.end())
-                view->update(hint);
+        const std::vector<Registration> snapshot = views_;
+        for (const Registration& entry : snapshot)
+            if (std::find(views_.begin(), views_.end(), entry) != views_.end())
+                entry.view->update(hint);
     }
-    const std::vector<View*>& views() const { return views_; }
+    std::vector<View*> views() const {
+        std::vector<View*> list;
+        for (const Registration& entry : views_)
+            list.push_back(entry.view);
+        return list;
+    }
 
 protected:
     Document() {
@@ -54,8 +63,15 @@ protected:
     Document& operator=(const Document&) = delete;
 
 private:
+    struct Registration {
+        View* view = nullptr;
+        uint64_t number = 0;
+        bool operator==(const Registration&) const = default;
+    };
+
     static inline Derived* instance_ = nullptr;
-    std::vector<View*> views_;
+    std::vector<Registration> views_;
+    uint64_t registrations_ = 0;
 };
 
 } // namespace liba
