@@ -186,13 +186,15 @@ std::wstring Document::new_note_path(const liba::TimeStamp& now) {
 }
 
 liba::TimeStamp Document::fill_start(const liba::TimeStamp& now) {
-    liba::TimeStamp start = seconds_later(now, -start_grace_seconds);
+    liba::TimeStamp latest = now;
     if (std::optional<plat::SystemTime> due = plat::wake_up_due_time()) {
         liba::TimeStamp due_time;
-        if (due_time.set_system_time(*due) && due_time <= now && due_time < start)
-            start = due_time;
+        if (due_time.set_system_time(*due) && due_time < latest)
+            latest = due_time;
     }
-    return start;
+    // An alarm's own minute counts as passed, so counting from the due time
+    // itself would skip the alarm that was due then: start before it.
+    return seconds_later(latest, -start_grace_seconds);
 }
 
 void write_language_to_registry(const std::wstring& path) {

@@ -251,11 +251,23 @@ TEST_F(DocumentTest, StartUpFillCountsFromTheMissedWakeUp) {
     EXPECT_EQ(text(Document::fill_start(now)), "2026-03-07 07:58:00");
     // The device was off at 07:15 and started the program at 08:00.
     setenv("CHIMELY_WAKE_DUE", "2026-03-07 07:15:00", 1);
-    EXPECT_EQ(text(Document::fill_start(now)), "2026-03-07 07:15:00");
-    for (const char* later : {"2026-03-07 07:59:30", "2026-03-07 08:30:00", "2026-03-07 7:15:00"}) {
+    EXPECT_EQ(text(Document::fill_start(now)), "2026-03-07 07:13:00");
+    setenv("CHIMELY_WAKE_DUE", "2026-03-07 07:59:30", 1);
+    EXPECT_EQ(text(Document::fill_start(now)), "2026-03-07 07:57:30");
+    // A due time still ahead, or not a time, changes nothing.
+    for (const char* later : {"2026-03-07 08:30:00", "2026-03-07 7:15:00"}) {
         setenv("CHIMELY_WAKE_DUE", later, 1);
         EXPECT_EQ(text(Document::fill_start(now)), "2026-03-07 07:58:00") << later;
     }
+
+    // The start-up fill from there shows the 07:15 alarm as missed.
+    setenv("CHIMELY_WAKE_DUE", "2026-03-07 07:15:00", 1);
+    write("alarms.ini",
+          "<Alarms><Alarm><AlarmType type=\"everyday\"/><Properties time=\"7 15\"/></Alarm></Alarms>");
+    set_now("2026-03-07 08:00:00");
+    Document document;
+    document.get_queue().fill_from(Document::fill_start(liba::TimeStamp::now()));
+    EXPECT_EQ(document.get_queue().next_missed(), 0);
     unsetenv("CHIMELY_WAKE_DUE");
 }
 

@@ -50,8 +50,8 @@ public:
     // A path for a new note at now that names no existing file.
     static std::wstring new_note_path(const liba::TimeStamp& now);
     // Where the start-up fill of the queue counts from: two minutes before
-    // now, or the due time of the wake-up that started the program when that
-    // is earlier (a machine that slept through the alarm starts it late).
+    // now, or before the due time of the wake-up that started the program
+    // when that is earlier (a device that slept through it starts it late).
     static liba::TimeStamp fill_start(const liba::TimeStamp& now);
 
     skinner::Properties& get_dialogs_skin() { return dialogs_skin_; }
