@@ -3,6 +3,7 @@
 
 #include "skinner/Control.h"
 #include "skinner/Properties.h"
+#include "skinner/controls/ControlButton.h"
 #include "skinner/controls/ControlCalendar.h"
 #include "skinner/controls/ControlCheckBox.h"
 #include "skinner/controls/ControlComboBoxStringReadonly.h"
@@ -31,6 +32,10 @@ using Builder = skinner::Control* (*)(skinner::Container& parent, std::wstring_v
 // Kind name = class name; the form deletes what these build.
 const std::map<std::wstring, Builder, std::less<>>& builders() {
     static const std::map<std::wstring, Builder, std::less<>> table{
+        {L"ControlButton",
+         [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
+             return new skinner::ControlButton(&parent, name);
+         }},
         {L"ControlCalendar",
          [](skinner::Container& parent, std::wstring_view name) -> skinner::Control* {
              return new skinner::ControlCalendar(&parent, name);
