@@ -4,7 +4,7 @@ JOBS    ?= $(shell nproc)
 PACKAGES = cmake g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev \
            libmad0-dev libvorbisidec-dev libmpcdec-dev libgsm1-dev libasound2-dev libsdl2-dev \
            libfreetype-dev libfontconfig-dev fonts-dejavu-core libjpeg-dev libgif-dev libpng-dev \
-           espeak-ng sox xvfb xauth mpg123 musepack-tools locales-all \
+           espeak-ng sox librsvg2-bin xvfb xauth mpg123 musepack-tools locales-all \
            pulseaudio pulseaudio-utils libasound2-plugins pipewire pipewire-pulse wireplumber dbus
 WERROR  := $(if $(CI),ON,OFF)
 
