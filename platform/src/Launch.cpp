@@ -1,5 +1,7 @@
 #include "plat/Launch.h"
 
+#include "WakeUpDetail.h"
+#include "plat/Paths.h"
 #include "plat/Text.h"
 
 #include <spawn.h>
@@ -11,6 +13,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <vector>
 
 extern char** environ;
 
@@ -66,6 +69,15 @@ bool open_url(std::wstring_view url) {
         }
     }).detach();
     return true;
+}
+
+bool execute_program(std::wstring_view device_path, std::wstring_view arguments) {
+    if (device_path.empty())
+        return false;
+    std::vector<std::string> args;
+    if (!arguments.empty())
+        args.push_back(to_utf8(arguments));
+    return wake_up_detail::spawn_detached(native_path(device_path), args);
 }
 
 } // namespace plat
