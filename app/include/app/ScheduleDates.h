@@ -21,9 +21,9 @@ constexpr uint8_t startday_monday = 1;
 // "07 : 05": hour and minute, two digits each, joined by " : ".
 std::wstring time_text(int hour, int minute);
 
-// Every "%month%" becomes the translation of "monthfull" + month, then every
-// "%day%" the day of the month. Each search continues after the text just
-// inserted, so a translation that holds a marker is kept as it stands.
+// Every "%month%" becomes the translation of "monthfull" + month and every
+// "%day%" the day of the month. The search continues after each inserted
+// text, so a translation that holds a marker is kept as it stands.
 std::wstring expand_template(const std::wstring& text, const liba::TimeStamp& date, const Translate& translate);
 
 // The alarm's repeat rule in words, from the rule's own fields: every day,

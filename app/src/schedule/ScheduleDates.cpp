@@ -13,23 +13,30 @@ std::wstring two_digits(int value) {
     return text;
 }
 
-// Replaces every marker, continuing after each inserted text.
-void replace_all(std::wstring& text, std::wstring_view marker, const std::wstring& value) {
-    size_t at = 0;
-    while ((at = text.find(marker, at)) != std::wstring::npos) {
-        text.replace(at, marker.size(), value);
-        at += value.size();
-    }
-}
-
 } // namespace
 
 std::wstring time_text(int hour, int minute) { return two_digits(hour) + L" : " + two_digits(minute); }
 
 std::wstring expand_template(const std::wstring& text, const liba::TimeStamp& date, const Translate& translate) {
-    std::wstring result = text;
-    replace_all(result, L"%month%", translate(L"monthfull" + std::to_wstring(date.month())));
-    replace_all(result, L"%day%", std::to_wstring(date.day()));
+    static constexpr std::wstring_view month_marker = L"%month%";
+    static constexpr std::wstring_view day_marker = L"%day%";
+    const std::wstring month = translate(L"monthfull" + std::to_wstring(date.month()));
+    const std::wstring day = std::to_wstring(date.day());
+    // One pass over the template: what was inserted is never searched again.
+    std::wstring result;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t next_month = text.find(month_marker, at);
+        const size_t next_day = text.find(day_marker, at);
+        const size_t next = std::min(next_month, next_day);
+        if (next == std::wstring::npos)
+            break;
+        result.append(text, at, next - at);
+        const bool is_month = next == next_month;
+        result += is_month ? month : day;
+        at = next + (is_month ? month_marker : day_marker).size();
+    }
+    result.append(text, std::min(at, text.size()), std::wstring::npos);
     return result;
 }
 
