@@ -86,7 +86,7 @@ protected:
         write("data/English/English.script", "words.xml\nout(its)\n");
         write("data/English/words.xml", "<Dictionary><its value=\"its\"/></Dictionary>");
         write("sounds/bell.wav", tiny_wav());
-        write_language("English.lng", L"eSnooze=Snooze\r\n5minutes=5 minutes\r\n");
+        write_language("English.lng", L"eSnooze Snooze\r\n5minutes 5 minutes\r\n");
         document = std::make_unique<Document>();
         properties.load_skin(skin_path, skinner::get_screen_size());
         properties.load_language(L"%app_path%/English.lng");

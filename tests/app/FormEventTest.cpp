@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 
 #include "app/FormEvent.h"
+#include "skinner/MenuRecord.h"
 #include "skinner/controls/ControlButton.h"
 #include "skinner/controls/ControlFrame.h"
 
@@ -103,8 +104,21 @@ TEST_F(FormEventTest, AnAlarmLeftReservedStillRingsAndNothingMissedClosesAtOnce)
         document->get_player().stop();
         form.refresh();
         EXPECT_TRUE(queued().empty());
-        form.snooze(10);
+        skinner::MenuRecord snooze;
+        for (skinner::Control* control : form.get_children())
+            if (control->get_name() == L"Snooze")
+                form.on_create_menu(control, snooze);
+        ASSERT_EQ(snooze.entries.size(), 5u);
+        EXPECT_EQ(snooze.entries[0].command, L"mitSnooze5");
+        EXPECT_EQ(snooze.entries[0].caption, L"5 minutes");
+        EXPECT_EQ(snooze.entries[4].command, L"mitSnooze60");
+        EXPECT_EQ(snooze.entries[4].caption, L"1hour");
+        form.on_menu_command(nullptr, L"mitSnooze10");
+        EXPECT_TRUE(form.is_finished());
     }
+    const AlarmQueue::Entries& entries = document->get_queue().entries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(model_fixture::text(entries.begin()->first), "2026-03-07 07:10:20");
     // Snoozed at 07:00:20 for ten minutes: nothing is missed now.
     FormEvent none(properties);
     EXPECT_TRUE(none.is_finished());
