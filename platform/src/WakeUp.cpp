@@ -241,7 +241,9 @@ bool spawn_detached(const std::string& program, const std::vector<std::string>& 
     std::vector<std::string> env_text;
     for (char** e = environ; *e; ++e) {
         std::string_view entry(*e);
-        if (!entry.starts_with("CHIMELY_ROOT=") && !entry.starts_with("CHIMELY_NOW=") && !entry.starts_with(due_prefix))
+        // An input script belongs to the program it was given to, never to the ones it starts.
+        if (!entry.starts_with("CHIMELY_ROOT=") && !entry.starts_with("CHIMELY_NOW=") && !entry.starts_with(due_prefix) &&
+            !entry.starts_with("CHIMELY_INPUT="))
             env_text.emplace_back(entry);
     }
     env_text.push_back("CHIMELY_ROOT=" + device_root());

@@ -27,9 +27,9 @@ constexpr char wake_due_variable[] = "CHIMELY_WAKE_DUE";
 
 // Starts the program with the arguments in a session of its own, detached from
 // this process (never a zombie of ours). CHIMELY_ROOT is passed on, and a fake
-// clock continues from this process's current local time. CHIMELY_WAKE_DUE is
-// never passed on; a non-empty wake_due sets it for this start. False when the
-// program cannot be started.
+// clock continues from this process's current local time. CHIMELY_WAKE_DUE and
+// CHIMELY_INPUT are never passed on; a non-empty wake_due sets the first for
+// this start. False when the program cannot be started.
 bool spawn_detached(const std::string& program, const std::vector<std::string>& args,
                     const std::string& wake_due = {});
 

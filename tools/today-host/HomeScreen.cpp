@@ -196,8 +196,11 @@ void HomeScreen::draw_background(plat::HDC dc, plat::POINT at, const plat::RECT&
         plat::COLORREF colour = plat::rgb(mix(plat::red_of(top_colour), plat::red_of(bottom_colour), y, height),
                                           mix(plat::green_of(top_colour), plat::green_of(bottom_colour), y, height),
                                           mix(plat::blue_of(top_colour), plat::blue_of(bottom_colour), y, height));
+        // The highlight lets the background show through.
         if (selected && y >= selected->top && y < selected->top + int32_t(selected->record.cyp))
-            colour = highlight_colour;
+            colour = plat::rgb(mix(plat::red_of(colour), plat::red_of(highlight_colour), 1, 3),
+                               mix(plat::green_of(colour), plat::green_of(highlight_colour), 1, 3),
+                               mix(plat::blue_of(colour), plat::blue_of(highlight_colour), 1, 3));
         const int32_t row = at.y + (y - area.top);
         plat::fill_rect(dc, {at.x, row, at.x + (area.right - area.left), row + 1}, colour);
     }
