@@ -1,0 +1,278 @@
+// The resident program as the user meets it, in a copy of the built device tree (headless,
+// 240x320, null audio): time from the start to its first frame, the CPU it takes while idle and
+// its resident memory. Printed, one figure per line; nothing is asserted.
+//
+// The first frame is seen through the program's own input script: its first line is "shot", and
+// the script runs only once the program is idle with its main form up, so the moment the
+// screenshot file is created is the moment the first frame was composed.
+//
+// BENCH_STARTS (default 10) and BENCH_IDLE_SECONDS (default 60) shorten a run.
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr double first_frame_target_ms = 50;
+constexpr double idle_cpu_target_percent = 0.1;
+constexpr double memory_target_mb = 15;
+constexpr int first_frame_timeout_ms = 10000;
+constexpr int end_timeout_ms = 5000;
+// Once the first frame is up, the program finishes its start-up before it is idle.
+constexpr auto settle_time = std::chrono::seconds(2);
+
+int environment_number(const char* name, int fallback) {
+    const char* text = std::getenv(name);
+    return text && std::atoi(text) > 0 ? std::atoi(text) : fallback;
+}
+
+double ms_between(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// A fresh device root holding the program's folder of the built tree, without user state.
+class Root {
+public:
+    bool make(const fs::path& tree) {
+        char pattern[] = "/tmp/chimely-bench-XXXXXX";
+        if (!mkdtemp(pattern))
+            return false;
+        path_ = pattern;
+        std::error_code ec;
+        fs::copy(tree / "Program Files", path_ / "Program Files",
+                 fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
+        if (ec)
+            return false;
+        for (const char* state : {"alarms.ini", "alarms.ini.bad", "settings.ini", "Chimely.txt"})
+            fs::remove(program_folder() / state, ec);
+        fs::create_directories(path_ / "shots", ec);
+        return !ec;
+    }
+    ~Root() {
+        std::error_code ec;
+        if (!path_.empty())
+            fs::remove_all(path_, ec);
+    }
+    const fs::path& path() const { return path_; }
+    fs::path program_folder() const { return path_ / "Program Files" / "Chimely"; }
+    fs::path program() const { return program_folder() / "Chimely"; }
+
+private:
+    fs::path path_;
+};
+
+// The program with the bench's switches; 0 when it cannot be started.
+pid_t start_program(const Root& root, const std::vector<std::string>& args, const std::string& input) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        std::string entry(*e);
+        if (!entry.starts_with("CHIMELY_"))
+            env.push_back(entry);
+    }
+    env.push_back("CHIMELY_ROOT=" + root.path().string());
+    env.push_back("CHIMELY_VIDEO=headless");
+    env.push_back("CHIMELY_AUDIO=null");
+    env.push_back("CHIMELY_SCREEN=240x320");
+    env.push_back("CHIMELY_PLATFORM=pocketpc");
+    if (!input.empty())
+        env.push_back("CHIMELY_INPUT=" + input);
+    std::vector<std::string> argv_text{root.program().string()};
+    argv_text.insert(argv_text.end(), args.begin(), args.end());
+    std::vector<char*> argv, envp;
+    for (auto& a : argv_text)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (auto& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
+        pid = 0;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// Waits for the process to end; false (and it is killed) when it outlives the time-out.
+bool wait_end(pid_t pid, int timeout_ms) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    while (Clock::now() < deadline) {
+        int status = 0;
+        pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid || (done < 0 && errno == ECHILD))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return false;
+}
+
+// Ends the resident program as a second start does, with "close".
+bool end_program(const Root& root, pid_t pid) {
+    pid_t closer = start_program(root, {"close"}, "");
+    bool closer_ended = closer && wait_end(closer, end_timeout_ms);
+    return wait_end(pid, end_timeout_ms) && closer_ended;
+}
+
+// Milliseconds from the start to the first frame; negative when none came.
+double time_to_first_frame(const Root& root, int run, pid_t& pid) {
+    const fs::path shot = root.path() / "shots" / ("frame" + std::to_string(run) + ".png");
+    const fs::path input = root.path() / ("input" + std::to_string(run) + ".txt");
+    std::ofstream(input) << "shot " << shot.string() << "\n";
+
+    int watch = inotify_init1(IN_CLOEXEC);
+    if (watch < 0 || inotify_add_watch(watch, (root.path() / "shots").c_str(), IN_CREATE | IN_MOVED_TO) < 0) {
+        if (watch >= 0)
+            close(watch);
+        return -1;
+    }
+    const auto start = Clock::now();
+    pid = start_program(root, {}, input.string());
+    double result = -1;
+    while (pid && result < 0) {
+        pollfd fd{watch, POLLIN, 0};
+        const int left = first_frame_timeout_ms - int(ms_between(start, Clock::now()));
+        if (left <= 0 || poll(&fd, 1, left) <= 0)
+            break;
+        const auto seen = Clock::now();
+        alignas(inotify_event) char buffer[4096];
+        const ssize_t got = read(watch, buffer, sizeof buffer);
+        if (got > 0)
+            result = ms_between(start, seen);
+    }
+    close(watch);
+    return result;
+}
+
+struct ProcessFigures {
+    double cpu_seconds = 0;     // utime + stime of every thread
+    double sched_seconds = 0;   // the scheduler's own count, in nanoseconds, of every thread
+    long switches = 0;          // voluntary context switches of every thread: wake-ups
+    double rss_mb = 0, hwm_mb = 0;
+};
+
+ProcessFigures read_figures(pid_t pid) {
+    ProcessFigures figures;
+    const fs::path proc = "/proc/" + std::to_string(pid);
+    std::ifstream stat_file(proc / "stat");
+    std::string stat_text((std::istreambuf_iterator<char>(stat_file)), std::istreambuf_iterator<char>());
+    // The fields after the command's closing parenthesis; utime and stime are fields 14 and 15.
+    std::istringstream fields(stat_text.substr(stat_text.rfind(')') + 2));
+    std::vector<std::string> field;
+    for (std::string f; fields >> f;)
+        field.push_back(f);
+    const double tick = double(sysconf(_SC_CLK_TCK));
+    if (field.size() > 12)
+        figures.cpu_seconds = (std::stod(field[11]) + std::stod(field[12])) / tick;
+
+    std::error_code ec;
+    for (const auto& task : fs::directory_iterator(proc / "task", ec)) {
+        double run_ns = 0;
+        if (std::ifstream(task.path() / "schedstat") >> run_ns)
+            figures.sched_seconds += run_ns / 1e9;
+        std::ifstream status(task.path() / "status");
+        for (std::string line; std::getline(status, line);)
+            if (line.starts_with("voluntary_ctxt_switches:"))
+                figures.switches += std::stol(line.substr(line.find(':') + 1));
+    }
+    std::ifstream status(proc / "status");
+    for (std::string line; std::getline(status, line);) {
+        const double kb = line.size() > 7 ? std::atof(line.c_str() + 7) : 0;
+        if (line.starts_with("VmRSS:"))
+            figures.rss_mb = kb / 1024;
+        else if (line.starts_with("VmHWM:"))
+            figures.hwm_mb = kb / 1024;
+    }
+    return figures;
+}
+
+} // namespace
+
+int main() {
+    const fs::path tree = CHIMELY_DEVICE_TREE;
+    Root root;
+    if (!fs::exists(tree / "Program Files" / "Chimely" / "Chimely") || !root.make(tree)) {
+        std::printf("startup: no program in the device tree %s\n", tree.c_str());
+        return 1;
+    }
+    const int starts = environment_number("BENCH_STARTS", 10);
+    const int idle_seconds = environment_number("BENCH_IDLE_SECONDS", 60);
+
+    // The first start only warms the file cache; it is not counted.
+    std::vector<double> times;
+    for (int run = 0; run <= starts; ++run) {
+        pid_t pid = 0;
+        const double ms = time_to_first_frame(root, run, pid);
+        const bool ended = pid && end_program(root, pid);
+        if (ms < 0 || !ended) {
+            std::printf("startup: run %d %s\n", run, ms < 0 ? "showed no frame" : "did not end on \"close\"");
+            return 1;
+        }
+        if (run > 0)
+            times.push_back(ms);
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("start to first frame, 240x320 headless: median %.1f ms, min %.1f, max %.1f over %d starts "
+                "(target < %.0f ms)\n",
+                times[times.size() / 2], times.front(), times.back(), starts, first_frame_target_ms);
+
+    // Idle: the main form up with its clock running, an alarm list of a few entries.
+    std::ofstream(root.program_folder() / "alarms.ini")
+        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Alarms>\n"
+           "<Alarm><AlarmType type=\"everyday\"/><Properties time=\"6 30\" subject=\"Up\" note=\"\"/></Alarm>\n"
+           "<Alarm><AlarmType type=\"dayofweek\" additional=\"4\"/><Properties time=\"18 0\" subject=\"Gym\" "
+           "note=\"\"/></Alarm>\n"
+           "<Alarm><AlarmType type=\"once\" additional=\"2099 1 1\"/><Properties time=\"0 0\" subject=\"Far\" "
+           "note=\"\"/></Alarm>\n</Alarms>\n";
+    pid_t pid = 0;
+    if (time_to_first_frame(root, starts + 1, pid) < 0) {
+        std::printf("startup: the idle run showed no frame\n");
+        if (pid)
+            end_program(root, pid);
+        return 1;
+    }
+    std::this_thread::sleep_for(settle_time);
+    const ProcessFigures before = read_figures(pid);
+    std::this_thread::sleep_for(std::chrono::seconds(idle_seconds));
+    const ProcessFigures after = read_figures(pid);
+    const double cpu = (after.cpu_seconds - before.cpu_seconds) / idle_seconds * 100;
+    const double sched = (after.sched_seconds - before.sched_seconds) / idle_seconds * 100;
+    std::printf("idle CPU over %d s, utime+stime: %.3f %% (target < %.1f %%)\n", idle_seconds, cpu,
+                idle_cpu_target_percent);
+    std::printf("idle CPU over %d s, scheduler run time: %.3f %%\n", idle_seconds, sched);
+    std::printf("idle wake-ups: %.1f per second\n", double(after.switches - before.switches) / idle_seconds);
+    std::printf("resident memory after %d s idle: VmRSS %.1f MB (target < %.0f MB)\n", idle_seconds, after.rss_mb,
+                memory_target_mb);
+    std::printf("resident memory peak: VmHWM %.1f MB (target < %.0f MB)\n", after.hwm_mb, memory_target_mb);
+    if (!end_program(root, pid)) {
+        std::printf("startup: the idle program did not end on \"close\"\n");
+        return 1;
+    }
+    return 0;
+}
