@@ -30,7 +30,7 @@ function(chimely_skin)
   file(GLOB art CONFIGURE_DEPENDS "${ARG_SOURCE}/art/*.svg")
   file(GLOB sources CONFIGURE_DEPENDS "${ARG_SOURCE}/*.xml")
 
-  if(art AND NOT CHIMELY_RSVG_CONVERT)
+  if(art AND NOT EXISTS "${CHIMELY_RSVG_CONVERT}")
     message(WARNING "rsvg-convert is missing: the skin ${ARG_NAME} cannot be built (install librsvg2-bin, or run make deps)")
     add_custom_target(skin_${ARG_NAME} ALL
                       COMMAND ${CMAKE_COMMAND} -E echo
