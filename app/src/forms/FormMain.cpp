@@ -1,5 +1,8 @@
 #include "app/FormMain.h"
 
+#include "app/FormAbout.h"
+#include "app/FormAlarm.h"
+#include "app/FormAttention.h"
 #include "app/FormEvent.h"
 #include "app/SkinChoice.h"
 #include "base/Finder.h"
@@ -285,24 +288,36 @@ void FormMain::show_about() {
 void FormMain::update(const HintNewAlarm& hint) { new_alarm_at(hint.date, hint.alarm_index, hint.mode); }
 
 // The alarm editor's place: FormAlarm on the application skin.
-skinner::Form* FormMain::make_editor() { return nullptr; }
+skinner::Form* FormMain::make_editor() { return new FormAlarm(this, *get_properties()); }
 
 // The editor takes a new alarm at request.date (index -1), or the indexed
 // alarm to edit (mode 1) or to copy (mode 0); a new alarm gets note as its note.
-void FormMain::prepare_editor(skinner::Form&, const HintNewAlarm&, const std::wstring&) {}
+void FormMain::prepare_editor(skinner::Form& form, const HintNewAlarm& request, const std::wstring& note) {
+    FormAlarm& editor = static_cast<FormAlarm&>(form);
+    if (request.alarm_index < 0)
+        editor.set_new_alarm(request.date, note);
+    else
+        editor.set_alarm(request.date, request.alarm_index, request.mode == 1);
+}
 
 // The schedule's place: FormSchedule on the application skin.
 skinner::Form* FormMain::make_schedule() { return nullptr; }
 
 // The attention chooser's place: FormAttention on the application skin, starting at current.
-skinner::Form* FormMain::make_attention(const std::wstring&) { return nullptr; }
+skinner::Form* FormMain::make_attention(const std::wstring& current) {
+    return new FormAttention(this, *get_properties(), current);
+}
 
 // The chooser's chosen path.
-std::wstring FormMain::attention_chosen(skinner::Form&) { return {}; }
+std::wstring FormMain::attention_chosen(skinner::Form& chooser) {
+    return static_cast<FormAttention&>(chooser).get_result();
+}
 
 // The About box's place: dialogs::FormAbout on the Document's dialogs skin,
 // given "About" and Document::app_title().
-skinner::Form* FormMain::make_about() { return nullptr; }
+skinner::Form* FormMain::make_about() {
+    return new dialogs::FormAbout(this, document().get_dialogs_skin(), L"About", Document::app_title());
+}
 
 int32_t FormMain::on_click(skinner::Control* sender) {
     if (sender == background_) {
