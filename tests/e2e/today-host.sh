@@ -72,5 +72,18 @@ for screen in 176x220:smartphone:20:30 480x640:pocketpc:52:72; do
     [ "$(count_colour "$shot" "255 255 255" 0 $((band + height)) "$width" $((band + height + 40)))" = 0 ] ||
         fail "$size: the item is higher than $height"
 done
+# Two items (the second from a copy of the library): down moves the
+# highlight to the second, a tap on the first brings it back.
+cp "$APP/QevaChimelyToday.so" "$APP/Second.so"
+printf 'wait 200\nkey 40\nwait 200\nshot %s\ntap 120 40\nwait 200\nshot %s\n' "$ROOT/two-down.png" "$ROOT/two-tap.png" \
+    > "$ROOT/script"
+CHIMELY_SCREEN=240x320 CHIMELY_PLATFORM=pocketpc CHIMELY_INPUT="$ROOT/script" timeout 30 "$HOST" \
+    '\Program Files\Chimely\QevaChimelyToday.so' '\Program Files\Chimely\Second.so' || fail "today-host ended with $?"
+for row in 30:0:1 66:1:0; do
+    IFS=: read -r y down tap <<< "$row"
+    [ "$(pixel "$ROOT/two-down.png" 238 "$y")" = "$(host_background "$y" 320 "$down")" ] || fail "after down, row $y"
+    [ "$(pixel "$ROOT/two-tap.png" 238 "$y")" = "$(host_background "$y" 320 "$tap")" ] || fail "after the tap, row $y"
+done
+[ "$(count_colour "$ROOT/two-down.png" "255 255 255" 38 62 236 98)" -gt 40 ] || fail "no text in the second item"
 [ -z "${TODAY_SHOTS:-}" ] || cp "$ROOT"/*.png "$TODAY_SHOTS/"
 echo "today-host: OK"
