@@ -23,8 +23,6 @@ public:
     TodayFormHolder(const TodayFormHolder&) = delete;
     TodayFormHolder& operator=(const TodayFormHolder&) = delete;
 
-    FormMainToday* form() const { return form_.get(); }
-
 private:
     std::unique_ptr<skinner::Properties> properties_;
     std::unique_ptr<FormMainToday> form_;
@@ -45,7 +43,6 @@ public:
     plat::HWND create_item_window(plat::HWND parent);
 
     static std::wstring class_name();
-    TodayFormHolder* holder() const { return holder_.get(); }
 
 private:
     void register_window_class();
