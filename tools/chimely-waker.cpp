@@ -4,6 +4,7 @@
 //   chimely-waker register PROGRAM "YYYY-MM-DD HH:MM:SS"
 //   chimely-waker cancel PROGRAM
 //   chimely-waker list                 one line per registration, earliest first
+//   chimely-waker status               whether the service runs, its clock and next wake-up
 #include "plat/Text.h"
 #include "plat/WakeUp.h"
 
@@ -14,7 +15,7 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: chimely-waker [register PROGRAM \"YYYY-MM-DD HH:MM:SS\" | cancel PROGRAM | list]\n");
+                 "usage: chimely-waker [register PROGRAM \"YYYY-MM-DD HH:MM:SS\" | cancel PROGRAM | list | status]\n");
     return 2;
 }
 
@@ -41,6 +42,13 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "list") == 0 && argc == 2) {
         for (const auto& reg : plat::list_wake_ups())
             std::printf("%s %s\n", plat::format_local_time(reg.time).c_str(), plat::to_utf8(reg.program).c_str());
+        return 0;
+    }
+    if ((std::strcmp(command, "status") == 0 || std::strcmp(command, "--status") == 0) && argc == 2) {
+        std::fputs(plat::wake_up_service_status().c_str(), stdout);
+        for (const auto& reg : plat::list_wake_ups())
+            std::printf("registered: %s %s\n", plat::format_local_time(reg.time).c_str(),
+                        plat::to_utf8(reg.program).c_str());
         return 0;
     }
     return usage();

@@ -1,9 +1,13 @@
 #include "plat/Clock.h"
 
+#include "ClockDetail.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <mutex>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace plat {
 namespace {
@@ -148,6 +152,13 @@ ClockState& state() {
     return clock;
 }
 
+// A setting of the fake clock is a change of the clock: the wake-up service of
+// this process sees it as it sees the system clock being set.
+void signal_clock_change() {
+    uint64_t one = 1;
+    (void)!::write(fake_clock_change_fd(), &one, sizeof one);
+}
+
 // CHIMELY_NOW is read when the library loads, so the fake clock starts with the process.
 [[maybe_unused]] const bool clock_read_at_start = (state(), true);
 
@@ -209,15 +220,22 @@ uint64_t monotonic_ms() {
 
 void set_fake_clock(const SystemTime& st, bool running) {
     ClockState& clock = state();
-    std::lock_guard<std::mutex> lock(clock.mutex);
-    clock.start_fake(st, running);
+    {
+        std::lock_guard<std::mutex> lock(clock.mutex);
+        clock.start_fake(st, running);
+    }
+    signal_clock_change();
 }
 
 void advance_fake_clock(uint64_t milliseconds) {
     ClockState& clock = state();
-    std::lock_guard<std::mutex> lock(clock.mutex);
-    if (clock.fake)
+    {
+        std::lock_guard<std::mutex> lock(clock.mutex);
+        if (!clock.fake)
+            return;
         clock.advanced_ms += milliseconds;
+    }
+    signal_clock_change();
 }
 
 bool fake_clock_frozen() {
@@ -239,6 +257,11 @@ void clear_fake_clock() {
         return;
     clock.tick_offset_ms = int64_t(clock.tick_ms()) - int64_t(real_monotonic_ms());
     clock.fake = false;
+}
+
+int fake_clock_change_fd() {
+    static const int fd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    return fd;
 }
 
 } // namespace plat

@@ -73,18 +73,10 @@ bool is_registration_name(const std::string& name) {
            name.compare(name.size() - (sizeof registration_suffix - 1), std::string::npos, registration_suffix) == 0;
 }
 
-bool service_running() {
-    int fd = ::open(wake_up_detail::service_lock_path().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    bool running = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-    ::close(fd);
-    return running;
-}
 
 void start_service() {
     std::string waker = waker_program();
-    if (waker.empty() || ::access(waker.c_str(), X_OK) != 0 || service_running())
+    if (waker.empty() || ::access(waker.c_str(), X_OK) != 0 || wake_up_detail::service_running())
         return;
     if (!wake_up_detail::spawn_detached(waker, {}))
         std::fprintf(stderr, "wake-up: cannot start %s\n", waker.c_str());
@@ -233,6 +225,16 @@ std::vector<RegistrationFile> list_registrations() {
 }
 
 std::string service_lock_path() { return runtime_dir() + "/waker.lock"; }
+std::string service_status_path() { return runtime_dir() + "/waker.status"; }
+
+bool service_running() {
+    int fd = ::open(wake_up_detail::service_lock_path().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    bool running = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return running;
+}
 
 bool spawn_detached(const std::string& program, const std::vector<std::string>& args, const std::string& wake_due) {
     // Everything the children need is built before fork: after it only

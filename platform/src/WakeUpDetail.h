@@ -10,6 +10,12 @@ namespace plat::wake_up_detail {
 
 // Lock file whose holder is the one service of this root.
 std::string service_lock_path();
+// True while a service holds the lock of this root.
+bool service_running();
+// The running service's clock and armed wake-up, for `chimely-waker status`.
+std::string service_status_path();
+// "realtime" refuses the alarm clock, as a kernel without the capability does (tests).
+constexpr char wake_clock_variable[] = "CHIMELY_WAKER_CLOCK";
 // The file that holds the program's registration, and reading one such file.
 std::string registration_file(std::wstring_view program);
 bool read_registration(const std::string& path, WakeUpRegistration& reg);

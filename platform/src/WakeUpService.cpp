@@ -1,15 +1,22 @@
 #include "plat/WakeUp.h"
 
+#include "ClockDetail.h"
 #include "WakeUpDetail.h"
 #include "plat/Paths.h"
 #include "plat/Text.h"
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <linux/capability.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
+#include <sys/syscall.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
 
@@ -46,11 +53,29 @@ uint64_t file_time_of(const SystemTime& time) {
     return file_time;
 }
 
+// Starts only programs of this root: a registration file is plain text that
+// anyone who can write the folder may edit.
+bool inside_device_root(const std::string& program) {
+    std::error_code ec;
+    std::filesystem::path root = std::filesystem::canonical(device_root(), ec);
+    if (ec)
+        return false;
+    std::filesystem::path path = std::filesystem::canonical(program, ec);
+    if (ec)
+        return false;
+    std::filesystem::path inside = path.lexically_relative(root);
+    return !inside.empty() && *inside.begin() != "..";
+}
+
 // Fires one due registration. It is taken out of the folder first, so it
 // fires once even if the program registers again while it starts; a newer
 // registration that arrived in between is left in place.
 void fire(const WakeUpRegistration& reg) {
     std::string program = native_path(reg.program);
+    if (!inside_device_root(program)) {
+        std::fprintf(stderr, "chimely-waker: %s is no program inside this device root; not started\n", program.c_str());
+        return;
+    }
     std::fprintf(stderr, "chimely-waker: %s: starting %s AppRunAtTime\n", format_local_time(reg.time).c_str(),
                  program.c_str());
     // The program may start long after its time (the device slept or was
@@ -94,6 +119,116 @@ int clock_change_timer() {
     return fd;
 }
 
+// Keeps at most CAP_WAKE_ALARM, which setting the alarm clock's timer needs;
+// the service never uses any other privilege, whoever starts it.
+void drop_capabilities(bool keep_wake_alarm) {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3]{};
+    if (keep_wake_alarm) {
+        data[CAP_TO_INDEX(CAP_WAKE_ALARM)].effective = CAP_TO_MASK(CAP_WAKE_ALARM);
+        data[CAP_TO_INDEX(CAP_WAKE_ALARM)].permitted = CAP_TO_MASK(CAP_WAKE_ALARM);
+    }
+    ::syscall(SYS_capset, &header, data);
+}
+
+uint64_t wall_clock_ns() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return uint64_t(now.tv_sec) * 1000000000ull + uint64_t(now.tv_nsec);
+}
+
+// Time spent suspended so far: the boot clock runs on in suspend, the
+// monotonic clock does not.
+int64_t suspended_seconds() {
+    timespec boot{}, mono{};
+    ::clock_gettime(CLOCK_BOOTTIME, &boot);
+    ::clock_gettime(CLOCK_MONOTONIC, &mono);
+    return int64_t(boot.tv_sec) - int64_t(mono.tv_sec);
+}
+
+// Ends the wait at the next registration's time. On the alarm clock the kernel
+// also sets the real-time clock to resume a suspended machine then; that takes
+// CAP_WAKE_ALARM. On the wall clock the timer fires at the time while the
+// machine is awake, or at once when it resumes after the time.
+class WakeTimer {
+public:
+    WakeTimer() {
+        const char* forced = std::getenv(wake_up_detail::wake_clock_variable);
+        std::string refusal;
+        if (forced && std::strcmp(forced, "realtime") == 0) {
+            refusal = std::string(wake_up_detail::wake_clock_variable) + "=realtime";
+        } else {
+            fd_ = ::timerfd_create(CLOCK_REALTIME_ALARM, TFD_NONBLOCK | TFD_CLOEXEC);
+            if (fd_ < 0)
+                refusal = std::strerror(errno);
+        }
+        alarm_ = fd_ >= 0;
+        if (!alarm_) {
+            fd_ = ::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+            std::fprintf(stderr, "chimely-waker: the alarm clock is refused (%s); alarms will not wake a "
+                                 "suspended machine\n", refusal.c_str());
+        }
+        drop_capabilities(alarm_);
+    }
+    ~WakeTimer() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    WakeTimer(const WakeTimer&) = delete;
+    WakeTimer& operator=(const WakeTimer&) = delete;
+
+    int fd() const { return fd_; }
+    bool alarm() const { return alarm_; }
+    // Arms the timer wait_ticks (100 ns) from now; a time not ahead is never
+    // armed, or the real-time clock would wake the machine over and over.
+    bool arm(uint64_t wait_ticks) {
+        if (fd_ < 0 || wait_ticks == 0) {
+            disarm();
+            return false;
+        }
+        uint64_t at = wall_clock_ns() + wait_ticks * 100;
+        itimerspec spec{};
+        spec.it_value.tv_sec = time_t(at / 1000000000ull);
+        spec.it_value.tv_nsec = long(at % 1000000000ull);
+        return ::timerfd_settime(fd_, TFD_TIMER_ABSTIME, &spec, nullptr) == 0;
+    }
+    void disarm() {
+        if (fd_ < 0)
+            return;
+        itimerspec spec{};
+        ::timerfd_settime(fd_, 0, &spec, nullptr);
+    }
+
+private:
+    int fd_ = -1;
+    bool alarm_ = false;
+};
+
+// What `chimely-waker status` shows of the running service: its clock and the
+// wake-up it armed. Rewritten (by rename) only when that changes.
+class StatusFile {
+public:
+    void write(bool alarm, const std::string& next) {
+        std::string text = std::string("clock ") + (alarm ? "CLOCK_REALTIME_ALARM" : "CLOCK_REALTIME") + "\nnext " +
+                           (next.empty() ? "none" : next) + "\n";
+        if (text == written_)
+            return;
+        std::string path = wake_up_detail::service_status_path();
+        std::string temporary = path + ".new";
+        {
+            std::ofstream out(temporary, std::ios::trunc);
+            out << text;
+            if (!out.flush())
+                return;
+        }
+        if (::rename(temporary.c_str(), path.c_str()) == 0)
+            written_ = text;
+    }
+
+private:
+    std::string written_;
+};
+
 } // namespace
 
 int run_wake_up_service() {
@@ -108,6 +243,9 @@ int run_wake_up_service() {
                             IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE | IN_CLOSE_WRITE | IN_DELETE_SELF |
                                 IN_MOVE_SELF);
     int clock_timer = clock_change_timer();
+    WakeTimer wake_timer;
+    StatusFile status;
+    int64_t suspended = suspended_seconds();
 
     for (;;) {
         std::vector<wake_up_detail::RegistrationFile> regs = wake_up_detail::list_registrations();
@@ -118,6 +256,11 @@ int run_wake_up_service() {
             if (list_wake_ups().empty() || !lock.take())
                 break;
             continue;
+        }
+        if (int64_t now_suspended = suspended_seconds(); now_suspended > suspended + 1) {
+            std::fprintf(stderr, "chimely-waker: resumed after %lld s asleep\n",
+                         static_cast<long long>(now_suspended - suspended));
+            suspended = now_suspended;
         }
         uint64_t now = local_file_time();
         bool fired = false;
@@ -135,8 +278,13 @@ int run_wake_up_service() {
         int timeout = wait_ms < uint64_t(longest_sleep_ms) ? int(wait_ms) : longest_sleep_ms;
         if (timeout == 0)
             timeout = 1000;   // due but could not be taken out: do not spin
-        pollfd fds[2] = {{notify, POLLIN, 0}, {clock_timer, POLLIN, 0}};
-        if (::poll(fds, 2, timeout) > 0) {
+        bool armed = wake_timer.arm(wait_ticks);
+        status.write(wake_timer.alarm(), armed ? format_local_time(regs.front().reg.time) : std::string());
+        pollfd fds[4] = {{notify, POLLIN, 0},
+                         {clock_timer, POLLIN, 0},
+                         {wake_timer.fd(), POLLIN, 0},
+                         {fake_clock_change_fd(), POLLIN, 0}};
+        if (::poll(fds, 4, timeout) > 0) {
             if (fds[0].revents & POLLIN)
                 drain(notify);
             if (clock_timer >= 0 && (fds[1].revents & POLLIN)) {
@@ -144,13 +292,47 @@ int run_wake_up_service() {
                 ::close(clock_timer);
                 clock_timer = clock_change_timer();
             }
+            if (fds[2].revents & POLLIN)
+                drain(wake_timer.fd());
+            if (fds[3].revents & POLLIN)
+                drain(fake_clock_change_fd());
         }
     }
     if (notify >= 0)
         ::close(notify);
     if (clock_timer >= 0)
         ::close(clock_timer);
+    ::unlink(wake_up_detail::service_status_path().c_str());
     return 0;
+}
+
+std::string wake_up_service_status() {
+    std::string text;
+    bool running = wake_up_detail::service_running();
+    text += running ? "service: running\n" : "service: not running\n";
+    std::ifstream in(wake_up_detail::service_status_path());
+    std::string line;
+    bool told_clock = false;
+    while (running && std::getline(in, line)) {
+        if (line.starts_with("clock ")) {
+            told_clock = true;
+            text += "clock: " + line.substr(6) +
+                    (line.ends_with("_ALARM") ? " (wakes the machine from suspend)\n"
+                                              : " (alarms do not wake a suspended machine)\n");
+        } else if (line.starts_with("next ")) {
+            text += "next wake-up: " + line.substr(5) + "\n";
+        }
+    }
+    if (!told_clock) {
+        // Not serving now: tell what a service started from here would get.
+        int fd = ::timerfd_create(CLOCK_REALTIME_ALARM, TFD_CLOEXEC);
+        text += fd >= 0 ? "clock: CLOCK_REALTIME_ALARM available (wakes the machine from suspend)\n"
+                        : std::string("clock: CLOCK_REALTIME_ALARM refused (") + std::strerror(errno) +
+                              "): give chimely-waker the capability: setcap cap_wake_alarm+ep PATH\n";
+        if (fd >= 0)
+            ::close(fd);
+    }
+    return text;
 }
 
 } // namespace plat

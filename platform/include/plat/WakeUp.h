@@ -40,6 +40,9 @@ std::string waker_program();
 // another service already runs for this root, otherwise when no registration
 // is left.
 int run_wake_up_service();
+// Whether the service runs for this root, the clock it armed (the alarm clock,
+// which wakes a suspended machine, or the wall clock) and its next wake-up.
+std::string wake_up_service_status();
 
 // The time of the registration that the wake-up service started this process
 // for (CHIMELY_WAKE_DUE, in the format below): a device that was asleep or off
