@@ -2,6 +2,7 @@
 
 #include "app/FormEvent.h"
 #include "app/FormMain.h"
+#include "app/SkinChoice.h"
 #include "base/Path.h"
 #include "skinner/MenuMainSubMenu.h"
 #include "skinner/MenuRecord.h"
@@ -76,23 +77,33 @@ const skinner::MenuRecord* entry(const skinner::MenuRecord& menu, std::wstring_v
 
 } // namespace
 
-TEST_F(FormMainTest, CloseButtonHidesUntilTheCommandLineClose) {
+TEST_F(FormMainTest, AFileGoesToTheEditorAtOnceAndTheCloseButtonOnlyHidesUntilClose) {
     MainForm form(properties);
     bool hidden_by_close_button = false, still_hidden = false, shown_again = false;
+    int editors_at_once = 0;
+    bool pending_taken = false;
     later([&] {
-        plat::send_message(form.get_window(), plat::WM_CLOSE, 0, 0);
-        hidden_by_close_button = !visible(form);
-        form.post_command_line(FormMain::run_at_time_text);  // nothing missed
+        // Nothing in the way: a file handed over goes to the editor at once.
+        form.post_command_line(L"%app_path%/memo.wav");
         later([&] {
-            still_hidden = !visible(form);
-            form.post_command_line(L"");  // the home-screen item
+            editors_at_once = form.editors;
+            pending_taken = form.pending_file().empty();
+            plat::send_message(form.get_window(), plat::WM_CLOSE, 0, 0);
+            hidden_by_close_button = !visible(form);
+            form.post_command_line(FormMain::run_at_time_text);  // nothing missed
             later([&] {
-                shown_again = visible(form);
-                form.post_command_line(FormMain::close_text);
+                still_hidden = !visible(form);
+                form.post_command_line(L"");  // the home-screen item
+                later([&] {
+                    shown_again = visible(form);
+                    form.post_command_line(FormMain::close_text);
+                });
             });
         });
     });
     form.do_modal();
+    EXPECT_EQ(editors_at_once, 1);
+    EXPECT_TRUE(pending_taken);
     EXPECT_TRUE(hidden_by_close_button);
     EXPECT_TRUE(still_hidden);
     EXPECT_TRUE(shown_again);
@@ -200,7 +211,14 @@ TEST_F(FormMainTest, FileMenusListTheProgramsFilesAndABrokenSkinIsNotStored) {
     write_language("German.lng", L"mitLanguage Sprache\r\n");
     write_language("old/French.lng", L"mitLanguage Langue\r\n");
     write("skin/Broken/Broken.skin", "not a skin");
-    document->get_settings().set_language(L"%app_path%\\ENGLISH.lng");
+    // A stored skin that cannot be shown gives way to the default one, for good.
+    Settings& settings = document->get_settings();
+    settings.set_skin(L"%app_path%/skin/Broken/Broken.skin");
+    skin_choice::load_app_skin(properties, settings, skinner::get_screen_size());
+    EXPECT_TRUE(liba::paths_equal(settings.get_skin(), skin_path));
+    EXPECT_NE(properties.get_impl().choose_form(FormMain::form_name), 0u);
+
+    settings.set_language(L"%app_path%\\ENGLISH.lng");
     MainForm form(properties);
     const skinner::MenuRecord menu = main_menu(form);
 
@@ -229,4 +247,10 @@ TEST_F(FormMainTest, FileMenusListTheProgramsFilesAndABrokenSkinIsNotStored) {
     form.on_menu_command(nullptr, languages->entries[1].command);
     EXPECT_TRUE(liba::paths_equal(document->get_settings().get_language(), L"%app_path%/German.lng"));
     EXPECT_EQ(properties.translate(L"mitLanguage"), L"Sprache");
+
+    // A new screen size reloads both skins for it.
+    skin_fixture::set_profile(480, 640, plat::PlatformType::pocketpc);
+    form.on_menu_command(nullptr, skinner::screen_resolution_command);
+    EXPECT_EQ(properties.get_impl().get_screen_size().x, 480);
+    EXPECT_EQ(document->get_dialogs_skin().get_impl().get_screen_size().x, 480);
 }
