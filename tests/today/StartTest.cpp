@@ -21,5 +21,15 @@ TEST_F(TodayTest, ATapOnTheItemStartsTheMainProgram) {
     EXPECT_EQ(starts(), "start [] " + testing_support::process_root() + "\n");
 }
 
+TEST_F(TodayTest, NoMainProgramStartsNothing) {
+    delete_value(L"MainProgram");
+    make_item();
+    show_item();
+    plat::send_message(item, plat::WM_LBUTTONDOWN, 0, today::action_point);
+    plat::send_message(item, plat::WM_LBUTTONUP, 0, today::action_point);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(starts(false), "");
+}
+
 } // namespace
 } // namespace today_test

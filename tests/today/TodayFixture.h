@@ -73,6 +73,14 @@ inline void set_string(const wchar_t* name, const std::wstring& text) {
     ASSERT_TRUE(liba::write_registry_string(key, name, text));
 }
 
+inline void delete_value(const wchar_t* name) {
+    plat::RegKey opened = 0;
+    if (plat::reg_open_key(plat::HKEY_LOCAL_MACHINE, L"Software\\QEVA\\Chimely", plat::KEY_ALL_ACCESS, &opened) == 0) {
+        plat::reg_delete_value(opened, name);
+        plat::reg_close_key(opened);
+    }
+}
+
 inline void switch_log_on() {
     plat::RegKey opened = 0;
     ASSERT_EQ(plat::reg_create_key(plat::HKEY_CURRENT_USER, L"Software\\QEVA", plat::KEY_ALL_ACCESS, &opened), 0u);
@@ -242,9 +250,9 @@ protected:
     }
 
     // The stand-in's record of its starts, waiting up to 5 s for the first.
-    static std::string starts() {
+    static std::string starts(bool wait = true) {
         const std::string path = root_file("started.txt");
-        for (int i = 0; i < 100 && !std::filesystem::exists(path); ++i)
+        for (int i = 0; wait && i < 100 && !std::filesystem::exists(path); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         std::ifstream in(path);
         return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
