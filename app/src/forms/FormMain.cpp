@@ -4,6 +4,7 @@
 #include "app/FormAlarm.h"
 #include "app/FormAttention.h"
 #include "app/FormEvent.h"
+#include "app/FormSchedule.h"
 #include "app/SkinChoice.h"
 #include "base/Finder.h"
 #include "base/Log.h"
@@ -301,7 +302,7 @@ void FormMain::prepare_editor(skinner::Form& form, const HintNewAlarm& request, 
 }
 
 // The schedule's place: FormSchedule on the application skin.
-skinner::Form* FormMain::make_schedule() { return nullptr; }
+skinner::Form* FormMain::make_schedule() { return new FormSchedule(this, *get_properties()); }
 
 // The attention chooser's place: FormAttention on the application skin, starting at current.
 skinner::Form* FormMain::make_attention(const std::wstring& current) {
