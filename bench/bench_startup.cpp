@@ -175,6 +175,7 @@ struct ProcessFigures {
     double sched_seconds = 0;   // the scheduler's own count, in nanoseconds, of every thread
     long switches = 0;          // voluntary context switches of every thread: wake-ups
     double rss_mb = 0, hwm_mb = 0;
+    double pss_mb = 0, private_mb = 0;  // shared pages counted by their share; pages of this process alone
 };
 
 ProcessFigures read_figures(pid_t pid) {
@@ -208,6 +209,15 @@ ProcessFigures read_figures(pid_t pid) {
             figures.rss_mb = kb / 1024;
         else if (line.starts_with("VmHWM:"))
             figures.hwm_mb = kb / 1024;
+    }
+    std::ifstream rollup(proc / "smaps_rollup");
+    for (std::string line; std::getline(rollup, line);) {
+        const size_t colon = line.find(':');
+        const double kb = colon == std::string::npos ? 0 : std::atof(line.c_str() + colon + 1);
+        if (line.starts_with("Pss:"))
+            figures.pss_mb = kb / 1024;
+        else if (line.starts_with("Private_Clean:") || line.starts_with("Private_Dirty:"))
+            figures.private_mb += kb / 1024;
     }
     return figures;
 }
@@ -270,6 +280,8 @@ int main() {
     std::printf("resident memory after %d s idle: VmRSS %.1f MB (target < %.0f MB)\n", idle_seconds, after.rss_mb,
                 memory_target_mb);
     std::printf("resident memory peak: VmHWM %.1f MB (target < %.0f MB)\n", after.hwm_mb, memory_target_mb);
+    std::printf("resident memory, shared pages by their share: Pss %.1f MB\n", after.pss_mb);
+    std::printf("resident memory of this process alone: Private %.1f MB\n", after.private_mb);
     if (!end_program(root, pid)) {
         std::printf("startup: the idle program did not end on \"close\"\n");
         return 1;
