@@ -44,7 +44,8 @@ EOF2
 CHIMELY_SCREEN=240x320 CHIMELY_PLATFORM=pocketpc CHIMELY_INPUT="$ROOT/script" timeout 30 "$HOST" ||
     fail "today-host ended with $?"
 [ "$(status_lines)" = "08 : 05  Dentist" ] || fail "status lines: $(status_lines)"
-wait_until 5 test "$(wc -l < "$ROOT/started.txt" 2>/dev/null || echo 0)" -ge 2 || fail "starts: $(cat "$ROOT/started.txt" 2>&1)"
+two_starts() { [ "$(cat "$ROOT/started.txt" 2>/dev/null | wc -l)" -ge 2 ]; }
+wait_until 5 two_starts || fail "starts: $(cat "$ROOT/started.txt" 2>&1)"
 # The program itself, with the root and the running fake clock handed on.
 [ "$(grep -cx "start \[\] $ROOT 2026-03-07 07:0[0-9]:[0-9][0-9]" "$ROOT/started.txt")" = 2 ] ||
     fail "start records: $(cat "$ROOT/started.txt")"
