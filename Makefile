@@ -5,10 +5,11 @@ PACKAGES = cmake g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmar
            libmad0-dev libvorbisidec-dev libmpcdec-dev libgsm1-dev libasound2-dev libsdl2-dev \
            libfreetype-dev libfontconfig-dev fonts-dejavu-core libjpeg-dev libgif-dev libpng-dev \
            espeak-ng sox librsvg2-bin xvfb xauth mpg123 musepack-tools locales-all \
-           pulseaudio pulseaudio-utils libasound2-plugins pipewire pipewire-pulse wireplumber dbus
+           pulseaudio pulseaudio-utils libasound2-plugins pipewire pipewire-pulse wireplumber dbus \
+           desktop-file-utils dpkg-dev fakeroot libcap2-bin
 WERROR  := $(if $(CI),ON,OFF)
 
-.PHONY: run test build deps clean bench
+.PHONY: run test build deps clean bench install deb
 
 run: build
 	@./tools/run-device.sh $(BUILD)
@@ -19,6 +20,15 @@ test: build
 build: deps
 	cmake -S . -B $(BUILD) -DCHIMELY_WERROR=$(WERROR)
 	cmake --build $(BUILD) -j$(JOBS)
+
+# Installs for this machine's desktop (see the README): PREFIX, DESTDIR and AUTOSTARTDIR are honoured.
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" AUTOSTARTDIR="$(AUTOSTARTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package of the same layout, in $(BUILD).
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 # Release build of its own; runs every benchmark of bench/ and prints their figures, one per line.
 BENCH_BUILD ?= build-release
