@@ -57,6 +57,13 @@ bool HomeScreen::load(const std::wstring& path) {
         std::fprintf(stderr, "today-host: cannot load %s: %s\n", file.c_str(), ::dlerror());
         return false;
     }
+    // One library makes one item: entering it again would replace the first item's form.
+    for (const Item& other : items_)
+        if (other.library == item.library) {
+            std::fprintf(stderr, "today-host: %s is loaded already\n", file.c_str());
+            ::dlclose(item.library);
+            return false;
+        }
     item.dll_main = reinterpret_cast<today::DllMain>(::dlsym(item.library, today::dll_main_name));
     auto initialize =
         reinterpret_cast<today::InitializeCustomItem>(::dlsym(item.library, today::initialize_item_name));
