@@ -274,8 +274,14 @@ TEST_F(ScheduleFormTest, MonthKeysWalkOverEveryEdgeIntoTheNeighbouringMonths) {
     EXPECT_EQ(press(1, 0, left), "2006-12 5,6");
     EXPECT_EQ(press(5, 6, down), "2007-1 1,0");
     EXPECT_EQ(press(1, 0, up), "2006-12 5,6");
+    // With no cell of the shown month selected, a key starts at its first day column.
+    month.set_selected_cell_xy(-1, -1);
+    month.on_key_down(left);
+    int32_t column = 0, row = 0;
+    month.get_selected_cell(column, row);
+    EXPECT_EQ(std::make_pair(column, row), std::make_pair(1, 0));
     EXPECT_EQ(page.get_caption().get_text(), L"monthfull12 2006");
-    EXPECT_EQ(day_text(form->get_date()), "2006-12-31");
+    EXPECT_EQ(day_text(form->get_date()), "2006-11-27");
 }
 
 TEST_F(ScheduleFormTest, TheMonthMarksDaysWithAlarmsTheSelectedOneAndToday) {

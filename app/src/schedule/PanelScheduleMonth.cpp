@@ -61,15 +61,13 @@ void PanelScheduleMonth::MonthCalendar::paint_cell(int32_t column, int32_t row, 
         return;
     }
     const liba::TimeStamp& month = panel_.month_;
-    const int day = (column - 1) * schedule::days_per_week + row - layout.offset + 1;
-    if (day < 1 || day > layout.days) {
+    const liba::TimeStamp date = date_of(column, row);
+    const int day = date.day();
+    if (date.month() != month.month() || date.year() != month.year()) {
         // The neighbouring months' days fill the first and last week.
-        const int shown = day < 1 ? liba::TimeStamp::days_in_month(month.month() == 1 ? month.year() - 1 : month.year(),
-                                                                   month.month() == 1 ? 12 : month.month() - 1) +
-                                        day
-                                  : day - layout.days;
         style.picture.draw_shifted(canvas, position, size);
-        style.font.draw_text_ellipsis(canvas, color_disabled_, std::to_wstring(shown), position, size, 1, 1);
+        const skinner::Font& font = font_disabled_.empty() ? style.font : font_disabled_;
+        font.draw_text_ellipsis(canvas, color_disabled_, std::to_wstring(day), position, size, 1, 1);
         return;
     }
     const bool marked = size_t(day - 1) < counts.size() && counts[size_t(day - 1)] > 0;
