@@ -39,6 +39,17 @@ print(sum(1 for y in range(y0, y1) for x in range(x0, x1)
 PY
 }
 
+# count_differing PNG_A PNG_B: pixels in which two screenshots of one size differ.
+count_differing() {
+    "$PNGDUMP" "${1#"$ROOT"}" "${1#"$ROOT"}.rgba" > /dev/null
+    "$PNGDUMP" "${2#"$ROOT"}" "${2#"$ROOT"}.rgba" > /dev/null
+    python3 - "$1.rgba" "$2.rgba" <<'PY'
+import sys
+a, b = (open(name, 'rb').read() for name in sys.argv[1:3])
+print(sum(1 for i in range(0, min(len(a), len(b)), 4) if a[i:i + 3] != b[i:i + 3]))
+PY
+}
+
 # The home screen's background at row Y of a screen HEIGHT high, with the
 # highlight of the selected item when HIGHLIGHT is 1 (as today-host draws it).
 host_background() {
