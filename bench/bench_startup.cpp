@@ -252,6 +252,20 @@ int main() {
                 "(target < %.0f ms)\n",
                 times[times.size() / 2], times.front(), times.back(), starts, first_frame_target_ms);
 
+    // What the process costs before it builds anything: "close" as its own text ends it at once.
+    std::vector<double> bare;
+    for (int run = 0; run < starts; ++run) {
+        const auto start = Clock::now();
+        const pid_t pid = start_program(root, {"close"}, "");
+        if (!pid || !wait_end(pid, end_timeout_ms)) {
+            std::printf("startup: \"close\" alone did not end\n");
+            return 1;
+        }
+        bare.push_back(ms_between(start, Clock::now()));
+    }
+    std::sort(bare.begin(), bare.end());
+    std::printf("start and end with \"close\" alone (nothing built): median %.1f ms\n", bare[bare.size() / 2]);
+
     // Idle: the main form up with its clock running, an alarm list of a few entries.
     std::ofstream(root.program_folder() / "alarms.ini")
         << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Alarms>\n"
