@@ -37,7 +37,7 @@ private:
     void ok_new();
     void ok_existing();
     // The question's answer: the skin name of the button pressed.
-    std::wstring ask(const wchar_t* title_key, const wchar_t* text_key, const Alarm& alarm,
+    std::wstring ask(const std::wstring& title, const std::wstring& text, const Alarm& alarm,
                      const liba::TimeStamp& date, bool with_cancel);
     // The note is kept; the one it replaced goes when the program made it
     // and no alarm uses it any more.

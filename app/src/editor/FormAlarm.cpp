@@ -34,7 +34,10 @@ FormAlarm::FormAlarm(Form* parent, Properties& skin)
       menu_(this, L"menu"),
       ok_(this, L"btnOk"),
       cancel_(this, L"btnCancel"),
-      panel_(this) {}
+      panel_(this) {
+    // Escape or Back leaves the editor as Cancel does.
+    set_back_button(&cancel_);
+}
 
 FormAlarm::~FormAlarm() = default;
 
@@ -91,11 +94,9 @@ bool FormAlarm::run() {
     return saved_;
 }
 
-std::wstring FormAlarm::ask(const wchar_t* title_key, const wchar_t* text_key, const Alarm& alarm,
+std::wstring FormAlarm::ask(const std::wstring& title, const std::wstring& text, const Alarm& alarm,
                             const liba::TimeStamp& date, bool with_cancel) {
-    MessageAlarmAction question(this, document().get_dialogs_skin(), get_properties()->translate(title_key),
-                                get_properties()->translate(text_key), alarm,
-                                date, with_cancel);
+    MessageAlarmAction question(this, document().get_dialogs_skin(), title, text, alarm, date, with_cancel);
     return question.run();
 }
 
@@ -112,7 +113,8 @@ void FormAlarm::commit_note(const std::wstring& old_note, const std::wstring& ne
 void FormAlarm::ok_new() {
     const Alarm alarm = get_alarm();
     if (alarm.get_subject().empty()) {
-        const std::wstring answer = ask(L"message_create_alarm_title", L"message_create_alarm_text", alarm,
+        const std::wstring answer = ask(get_properties()->translate(L"message_create_alarm_title"),
+                                        get_properties()->translate(L"message_create_alarm_text"), alarm,
                                         liba::TimeStamp::now(), false);
         if (answer == FormMessage::yes) {
             panel_.take_focus();
@@ -138,7 +140,8 @@ void FormAlarm::ok_existing() {
         return;
     }
     const std::wstring answer =
-        ask(L"message_update_alarm_title", L"message_update_alarm_text", alarm, opened_date_, true);
+        ask(get_properties()->translate(L"message_update_alarm_title"),
+            get_properties()->translate(L"message_update_alarm_text"), alarm, opened_date_, true);
     if (answer == FormMessage::yes) {
         document().change_alarm(index_, alarm, true);
     } else if (answer == FormMessage::no) {

@@ -26,6 +26,8 @@ FormAttention::FormAttention(Form* parent, Properties& skin, const std::wstring&
     get_files().select_path(path, true);
     enable_for_selection();
     list_.take_focus();
+    // Escape or Back leaves the chooser as Cancel does; in the list it goes up a folder first.
+    set_back_button(&cancel_);
 }
 
 FormAttention::~FormAttention() {
