@@ -19,7 +19,7 @@ export CHIMELY_AUDIO_DUMP=$DUMP
 open_input
 
 # Resident: the start registers 08:00 with the service, which starts Bellcue.exe at 08:00.
-export CHIMELY_NOW="2026-03-07 07:59:57"
+export CHIMELY_NOW="2026-03-07 07:59:55"
 start_chimely
 wait_until 5 test -f "$STATE" || fail "the program did not start"
 [ "$(state_line)" = '<?xml version="1.0" encoding="UTF-8"?><Next name="Ring" time="08 : 00" action="6" /><Unviewed quantity="0" />' ] ||
