@@ -4,6 +4,7 @@
 #include "app/FormMain.h"
 #include "app/SkinChoice.h"
 #include "base/Path.h"
+#include "plat/Menu.h"
 #include "skinner/MenuMainSubMenu.h"
 #include "skinner/MenuRecord.h"
 
@@ -205,6 +206,21 @@ TEST_F(FormMainTest, CloseEndsEveryOpenScreenNewestFirstAndThenOpensNothing) {
     ASSERT_NE(schedule_end, std::wstring::npos);
     EXPECT_LT(event_end, schedule_end);
     EXPECT_EQ(skinner::Form::all_forms().size(), 1u);
+}
+
+TEST_F(FormMainTest, CloseEndsAPopupMenuBeingTracked) {
+    MainForm form(properties);
+    int chosen = -1;
+    later([&] {
+        later([&] { form.post_command_line(FormMain::close_text); });
+        plat::HMENU menu = plat::create_popup_menu();
+        plat::append_menu(menu, 0, 1, L"Snooze");
+        chosen = plat::track_popup_menu(menu, plat::TPM_RETURNCMD, 0, 0, form.get_window());
+        plat::destroy_menu(menu);
+    });
+    form.do_modal();
+    EXPECT_EQ(chosen, 0);
+    EXPECT_TRUE(form.is_closing());
 }
 
 TEST_F(FormMainTest, FileMenusListTheProgramsFilesAndABrokenSkinIsNotStored) {

@@ -195,6 +195,9 @@ void FormMain::close_program() {
         if (*it != this)
             plat::post_message((*it)->get_window(), skinner::form_message::close, 0, 0);
     close();
+    // A loop that no form's close ends (a popup menu being tracked) ends on the
+    // quit request, which comes only once the closes above are handled.
+    plat::post_quit_message(0);
 }
 
 int32_t FormMain::can_close() {
