@@ -83,7 +83,7 @@ protected:
 
 private:
     bool event_blocked() const;
-    bool editor_blocked() const;
+    // The editor, the schedule, the attention chooser and the About box.
     bool screen_blocked() const;
     // Runs the child modally, then deletes it (the slot is empty again).
     static void run_child(skinner::Form*& slot);

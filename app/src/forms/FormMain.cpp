@@ -107,7 +107,6 @@ void FormMain::post_command_line(const std::wstring& text) {
 // open over the editor or the schedule); the editor and the other screens also
 // wait for the ringing form. Once the program is closing nothing opens.
 bool FormMain::event_blocked() const { return closing_ || attention_; }
-bool FormMain::editor_blocked() const { return closing_ || attention_ || event_; }
 bool FormMain::screen_blocked() const { return closing_ || attention_ || event_; }
 
 void FormMain::run_child(skinner::Form*& slot) {
@@ -239,7 +238,7 @@ void FormMain::speak_time() {
 void FormMain::new_alarm() { new_alarm_at(liba::TimeStamp::now(), -1, 0); }
 
 void FormMain::new_alarm_at(const liba::TimeStamp& date, int32_t alarm_index, int32_t mode) {
-    if (editor_blocked())
+    if (screen_blocked())
         return;
     const HintNewAlarm request{date, alarm_index, mode};
     if (editor_) {
