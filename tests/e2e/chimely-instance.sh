@@ -17,9 +17,10 @@ wait_until 5 test -f "$STATE" || fail "the first instance did not start"
 wait_log 3 "calculate_new_queue" || fail "the start's queue is not in the log"
 first=$PID
 
-# Each hand-over ends at once and its text arrives; the blanks between arguments join them.
+# Each hand-over ends at once and its text arrives; the blanks between arguments join them, and
+# text beyond ASCII (a character outside the Basic Multilingual Plane too) arrives as it was.
 slowest=0
-for text in AppRunAtTime "" "two words"; do
+for text in AppRunAtTime "" "two words" '\My Documents\Zahnärztin 😀.wav'; do
     if [ "$text" = "two words" ]; then hand_over two words; else hand_over "$text"; fi
     [ "$HAND_OVER_MS" -gt "$slowest" ] && slowest=$HAND_OVER_MS
     wait_log 3 "FormMain::on_other_instance_started ='$text'" || fault "text '$text' did not arrive"
