@@ -26,7 +26,7 @@ function(chimely_skin)
     message(FATAL_ERROR "chimely_skin(${ARG_NAME}): PICTURES ${ARG_PICTURES} must lie in the skin's folder ${skin_folder}")
   endif()
   set(work "${CMAKE_CURRENT_BINARY_DIR}/skin-${ARG_NAME}")
-  file(MAKE_DIRECTORY "${work}" "${ARG_PICTURES}")
+  file(MAKE_DIRECTORY "${work}")
   file(GLOB art CONFIGURE_DEPENDS "${ARG_SOURCE}/art/*.svg")
   file(GLOB sources CONFIGURE_DEPENDS "${ARG_SOURCE}/*.xml")
 
@@ -39,7 +39,7 @@ function(chimely_skin)
     return()
   endif()
 
-  set(stamps)
+  set(pictures)
   foreach(svg IN LISTS art)
     get_filename_component(picture "${svg}" NAME_WE)
     foreach(scale 1 2)
@@ -47,19 +47,21 @@ function(chimely_skin)
       if(NOT scale EQUAL 1)
         set(name ${picture}_x${scale})
       endif()
-      add_custom_command(OUTPUT "${work}/${name}.stamp"
+      # The colours are always written, so a picture folder that was emptied is filled again.
+      add_custom_command(OUTPUT "${ARG_PICTURES}/${name}.png"
                          COMMAND ${CHIMELY_RSVG_CONVERT} --zoom ${scale} --format png --output "${work}/${name}.png" "${svg}"
+                         COMMAND ${CMAKE_COMMAND} -E make_directory "${ARG_PICTURES}"
                          COMMAND $<TARGET_FILE:pngalpha> "${work}/${name}.png" "${ARG_PICTURES}/${name}"
-                         COMMAND ${CMAKE_COMMAND} -E touch "${work}/${name}.stamp"
                          DEPENDS "${svg}" pngalpha
                          COMMENT "Rendering ${ARG_NAME}/${name}" VERBATIM)
-      list(APPEND stamps "${work}/${name}.stamp")
+      list(APPEND pictures "${ARG_PICTURES}/${name}.png")
     endforeach()
   endforeach()
 
   add_custom_command(OUTPUT "${ARG_SKIN}"
+                     COMMAND ${CMAKE_COMMAND} -E make_directory "${skin_folder}"
                      COMMAND $<TARGET_FILE:skinc> "${ARG_SOURCE}/skin.xml" "${ARG_SKIN}" "${skin_folder}"
-                     DEPENDS ${sources} ${stamps} skinc
+                     DEPENDS ${sources} ${pictures} skinc
                      COMMENT "Compiling the skin ${ARG_SKIN}" VERBATIM)
   add_custom_target(skin_${ARG_NAME} ALL DEPENDS "${ARG_SKIN}")
 endfunction()
