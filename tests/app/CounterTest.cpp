@@ -135,6 +135,10 @@ TEST_F(CounterTest, ButtonsNeverTakeTheFocus) {
     tap({10, 10});
     EXPECT_EQ(inner->get_focused_child(), field);
     EXPECT_EQ(owner->get_focused_child(), hour.get());
+    // A tap on the field itself focuses it for typing (unlike a frame, it is hit).
+    owner->set_focused_child(nullptr);
+    tap({50, 10});
+    EXPECT_EQ(owner->get_focused_child(), hour.get());
     // Up and down inside the counter find no other field.
     hour->on_key_down(key::down);
     EXPECT_EQ(inner->get_focused_child(), field);

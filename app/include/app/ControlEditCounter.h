@@ -14,6 +14,8 @@ public:
     ControlEditCounter(skinner::Container* parent, std::wstring_view name, int32_t minimum, int32_t maximum);
 
     bool wants_focus() const override { return true; }
+    // Unlike a frame, a tap on the field reaches it: it takes the focus for typing.
+    bool hit_test(plat::POINT point) override { return Control::hit_test(point); }
     void on_got_focus() override;
     void on_lost_focus() override;
     void paint(skinner::Canvas& canvas, plat::POINT clip_position, plat::POINT clip_size) override;
