@@ -60,10 +60,11 @@ send "wait 500"
 shot editor-handed
 editor_record 1200
 notes() { ls "$APP" | grep -c '^2026 '; }
-wait_until 5 test "$(notes)" -eq 2 || fault "recording over a handed-over file made $(notes) notes, not a second one"
+has_notes() { [ "$(notes)" -eq "$1" ]; }
+wait_until 5 has_notes 2 || fault "recording over a handed-over file made $(notes) notes, not a second one"
 send "tap $CANCEL_X $CANCEL_Y" "wait 300"
 shot cancelled
-wait_until 5 test "$(notes)" -eq 1 || fault "Cancel left the abandoned recording: $(ls "$APP" | grep '^2026 ')"
+wait_until 5 has_notes 1 || fault "Cancel left the abandoned recording: $(ls "$APP" | grep '^2026 ')"
 cmp -s "$ROOT/song.original" "$ROOT/My Documents/song.wav" || fault "the handed-over file changed"
 grep -c '<Alarm>' "$APP/alarms.ini" | grep -qx 1 || fault "Cancel added an alarm: $(alarms_text)"
 
