@@ -55,15 +55,15 @@ expect FormMain-pocketpc-240x320 120 190 "$IVORY" "the face below the pivot"
 expect FormMain-pocketpc-240x320 120 75 "$INK" "the twelve o'clock mark"
 night FormMain-pocketpc-240x320 8 40 "the backdrop button"
 show FormEvent 240x320 pocketpc
-expect FormEvent-pocketpc-240x320 30 220 "$AMBER" "Snooze"
-expect FormEvent-pocketpc-240x320 210 220 "$RED" "Dismiss"
+expect FormEvent-pocketpc-240x320 30 190 "$AMBER" "Snooze"
+expect FormEvent-pocketpc-240x320 30 250 "$RED" "Dismiss"
 expect FormEvent-pocketpc-240x320 30 110 "$IVORY" "the subject's card"
 night FormEvent-pocketpc-240x320 4 200 "the form"
 
 # 480 x 640: the same layout at scale 2 from the larger pictures, below a 52-pixel band.
 show FormEvent 480x640 pocketpc
-expect FormEvent-pocketpc-480x640 60 440 "$AMBER" "Snooze"
-expect FormEvent-pocketpc-480x640 420 440 "$RED" "Dismiss"
+expect FormEvent-pocketpc-480x640 40 400 "$AMBER" "Snooze"
+expect FormEvent-pocketpc-480x640 40 500 "$RED" "Dismiss"
 expect FormEvent-pocketpc-480x640 60 220 "$IVORY" "the subject's card"
 show FormMain 480x640 pocketpc
 expect FormMain-pocketpc-480x640 240 314 "$CORAL" "the cap over the pivot"
