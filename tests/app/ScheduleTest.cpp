@@ -97,6 +97,14 @@ TEST_F(ScheduleFormTest, ATapSelectsARowAndASecondTapEditsIt) {
     EXPECT_EQ(list.on_key_down(skinner::key::action), 1);
     ASSERT_EQ(recorder->hints.size(), 2u);
     EXPECT_EQ(recorder->hints[1].alarm_index, 0);
+
+    // Another day keeps no selection: its first tap selects only.
+    form->set_date(at("2006-03-09 10:00:00"));
+    form->get_day().update();
+    EXPECT_EQ(list.get_selected_row(), -1);
+    tap_row(*form, list, 0, 20);
+    EXPECT_EQ(recorder->hints.size(), 2u);
+    EXPECT_EQ(list.get_selected_row(), 0);
 }
 
 TEST_F(ScheduleFormTest, CopyEditAndNewAlarmSendTheirHintsAndAnEmptyDaySendsNone) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "base/TimeStamp.h"
 #include "skinner/controls/ControlButton.h"
 #include "skinner/controls/ControlFrame.h"
 #include "skinner/controls/ControlGrid.h"
@@ -70,6 +71,7 @@ private:
 
     std::vector<int> model_;
     FormSchedule& schedule_;
+    liba::TimeStamp shown_day_;
     DayCalendar list_;
     skinner::ControlFrame caption_;
     skinner::ControlButton calendar_;

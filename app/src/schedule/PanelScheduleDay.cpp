@@ -124,6 +124,12 @@ void PanelScheduleDay::update() {
     model_.clear();
     if (Document* document = Document::instance())
         model_ = schedule::alarms_on(document->get_alarms(), date.year(), date.month(), date.day());
+    // A row selected on another day, or one gone, is no choice made on this day: the first tap on
+    // a row of it must only select.
+    const liba::TimeStamp day = schedule::day_start(date);
+    if (day != shown_day_ || list_.get_selected_row() >= int32_t(model_.size()))
+        list_.set_selected_row(-1);
+    shown_day_ = day;
     list_.refresh();
 }
 
