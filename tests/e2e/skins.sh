@@ -22,10 +22,11 @@ sed -i -e 's|<control name="frmTime">|&<string name="Text" value="07 : 30"/>|' \
 "$SKINC" '\Program Files\Chimely\src\skin.xml' '\Program Files\Chimely\skin\Default.skin' '\Program Files\Chimely\skin' ||
     fail "skinc"
 
-# show FORM SCREEN PROFILE: a screenshot $ROOT/FORM-PROFILE-SCREEN.png.
+# show FORM SCREEN PROFILE [LINE...]: a screenshot $ROOT/FORM-PROFILE-SCREEN.png, then the
+# input lines; the form's events in $ROOT/FORM-PROFILE-SCREEN.events.
 show() {
     local shot=$1-$3-$2 rc=0
-    printf 'wait 50\nshot %s\n' "$ROOT/$shot.png" > "$ROOT/script"
+    { printf 'wait 50\nshot %s\n' "$ROOT/$shot.png"; printf '%s\n' "${@:4}"; } > "$ROOT/script"
     CHIMELY_SCREEN=$2 CHIMELY_PLATFORM=$3 CHIMELY_INPUT="$ROOT/script" timeout 30 "$PROBE" \
         '\Program Files\Chimely\skin\Default.skin' '\Program Files\Chimely\English.lng' "$1" \
         > "$ROOT/$shot.events" 2> "$ROOT/$shot.errors" || rc=$?
@@ -49,12 +50,18 @@ night() {
 IVORY="247 243 232" INK="27 42 65" AMBER="242 177 52" RED="184 59 50" CORAL="228 87 46"
 
 # Pocket PC, 240 x 320: the work area starts below the 26-pixel band; the 200-pixel clock at (20, 34).
-show FormMain 240x320 pocketpc
+# A tap on the clock reaches the backdrop button under it.
+show FormMain 240x320 pocketpc "tap 120 190" "tap 8 280"
+[ "$(cat "$ROOT/FormMain-pocketpc-240x320.events")" = "EVENT on_click sender=btnBackground
+EVENT on_click sender=btnBackground" ] || fail "taps on the main form: $(cat "$ROOT/FormMain-pocketpc-240x320.events")"
 expect FormMain-pocketpc-240x320 120 157 "$CORAL" "the second hand's cap over the pivot"
 expect FormMain-pocketpc-240x320 120 190 "$IVORY" "the face below the pivot"
 expect FormMain-pocketpc-240x320 120 75 "$INK" "the twelve o'clock mark"
 night FormMain-pocketpc-240x320 8 40 "the backdrop button"
-show FormEvent 240x320 pocketpc
+# Taps on Snooze, Dismiss and the card; one on Snooze's clear corner hits nothing.
+show FormEvent 240x320 pocketpc "tap 120 205" "tap 120 260" "tap 120 130" "tap 8 180"
+printf 'EVENT on_click sender=%s\n' btnRepeat btnClose frmMessage > "$ROOT/expected"
+diff "$ROOT/expected" "$ROOT/FormEvent-pocketpc-240x320.events" >&2 || fail "taps on the ringing form"
 expect FormEvent-pocketpc-240x320 30 190 "$AMBER" "Snooze"
 expect FormEvent-pocketpc-240x320 30 250 "$RED" "Dismiss"
 expect FormEvent-pocketpc-240x320 30 110 "$IVORY" "the subject's card"
