@@ -123,8 +123,13 @@ void Document::load_alarms() {
         // A file we cannot read is the user's alarms all the same: keep it
         // aside, and never overwrite it when it cannot be moved.
         if (os::FileInfo(alarms_path).exists()) {
-            liba::get_log() << L"alarms.ini is not an alarm list; kept as alarms.ini.bad\n";
-            if (!plat::move_file(liba::expanded_path(alarms_path), liba::expanded_path(alarms_bad_path)))
+            // A file kept aside earlier is kept too: the new one takes the first free name.
+            std::wstring kept = alarms_bad_path;
+            for (int n = 2; os::FileInfo(kept).exists() && n <= 99; ++n)
+                kept = std::wstring(alarms_bad_path) + L"." + std::to_wstring(n);
+            liba::get_log() << L"alarms.ini is not an alarm list; kept as " << liba::file_name_part(kept) << L"\n";
+            if (os::FileInfo(kept).exists() ||
+                !plat::move_file(liba::expanded_path(alarms_path), liba::expanded_path(kept)))
                 alarms_writable_ = false;
         }
         return;

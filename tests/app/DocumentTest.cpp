@@ -106,22 +106,25 @@ TEST_F(DocumentTest, OnlyAlarmElementsLoadInOrderAndExitRewritesTheFile) {
 }
 
 TEST_F(DocumentTest, UnreadableAlarmFileIsKeptAsideAndNeverOverwritten) {
-    for (const std::string& bad : {std::string("not xml at all \x01"), std::string("<Settings/>")}) {
-        write("alarms.ini", bad);
+    // A second unreadable file is kept beside the first, never over it.
+    const std::string bad[] = {"not xml at all \x01", "<Settings/>"};
+    const std::string kept[] = {"alarms.ini.bad", "alarms.ini.bad.2"};
+    for (int i = 0; i < 2; ++i) {
+        write("alarms.ini", bad[i]);
         {
             Document document;
             EXPECT_EQ(document.alarm_count(), 0);
             EXPECT_TRUE(document.alarms_writable());
-            EXPECT_EQ(read("alarms.ini.bad"), bad);
             document.add_alarm(make_alarm(periodicity_everyday, "2026-03-07 00:00:00", 8, 0, L"new"));
         }
         EXPECT_NE(read("alarms.ini").find("new"), std::string::npos);
-        EXPECT_EQ(read("alarms.ini.bad"), bad);
-        std::filesystem::remove(app_file("alarms.ini.bad"));
+        EXPECT_EQ(read(kept[i]), bad[i]);
     }
+    EXPECT_EQ(read("alarms.ini.bad"), bad[0]);
     // When it cannot be moved aside, alarms.ini is left alone for the whole run.
     write("alarms.ini", "<Alarms");
-    write("alarms.ini.bad/keep", "x");
+    for (int n = 3; n <= 99; ++n)
+        write("alarms.ini.bad." + std::to_string(n) + "/keep", "x");
     {
         Document document;
         EXPECT_FALSE(document.alarms_writable());
