@@ -260,6 +260,8 @@ bool idle_run(const Root& root, int run, const std::string& after, const char* s
 } // namespace
 
 int main() {
+    // The run takes minutes: each figure shows as soon as it is known.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const fs::path tree = CHIMELY_DEVICE_TREE;
     Root root;
     if (!fs::exists(tree / "Program Files" / "Chimely" / "Chimely") || !root.make(tree)) {

@@ -54,6 +54,8 @@ programs_of_root() {
     done
     return 0
 }
+# programs_running COUNT: this many programs of the root run (the wake-up service aside).
+programs_running() { [ "$(programs_of_root | wc -l)" -eq "$1" ]; }
 # Ends what a failed script left running (only processes of this root), then e2e-lib's cleanup;
 # CHIMELY_E2E_KEEP=1 keeps the root to look at.
 chimely_cleanup() {
@@ -121,15 +123,14 @@ SCRIPT='\Program Files\Chimely\data\English\English.script'
 DUMP=$ROOT/dump
 mkdir -p "$DUMP"
 make_note() { sox -n -r 16000 -c 2 -b 16 "$APP/note.wav" synth 0.4 sine 600 gain -6 || fail "sox cannot make a note"; }
-# ring_sessions HH:MM [NOTE]: what a ringing alarm with attention and time plays at HH:MM, with the
-# note unless NOTE is "no".
+# ring_sessions HH:MM: what a ringing alarm with attention, time and note plays at HH:MM.
 ring_sessions() {
     local reference=$ROOT/reference-$RANDOM
     mkdir "$reference"
     CHIMELY_AUDIO_DUMP=$reference "$TOOLS/chimely-audio" speak "$SCRIPT" "$1" || fail "the script does not speak $1"
     wav_format "$APP/sounds/chime.wav"
     sessions "$reference"
-    [ "${2:-}" = no ] || wav_format "$APP/note.wav"
+    wav_format "$APP/note.wav"
 }
 # settled COUNT: the dump folder holds COUNT sessions, all finished, and no more follow for a second.
 closed_at_least() { [ "$(grep -c '^close' "$DUMP/log.txt" 2> /dev/null)" -ge "$1" ]; }
@@ -139,8 +140,31 @@ settled() {
     [ "$(grep -c '^open' "$DUMP/log.txt")" -eq "$1" ]
 }
 rings() { log_count "FormEvent::form_activate  alarm = "; }
-# The ringing form's buttons at 240x320 (the form fills the work area below the top band).
-snooze_alarm() { send "tap 64 244"; }
-dismiss_alarm() { send "tap 176 244"; }
-# programs_running COUNT: this many programs of the root run (the wake-up service aside).
-programs_running() { [ "$(programs_of_root | wc -l)" -eq "$1" ]; }
+# control_centre FORM CONTROL: "X Y" on the screen, the middle of CONTROL in the installed skin's
+# Pocket PC variant of FORM at 240x320, which fills the work area under the 26-pixel top band.
+control_centre() {
+    CHIMELY_ROOT=/ "$TOOLS/skindump" "$APP/skin/Default.skin" | python3 -c '
+import sys, xml.etree.ElementTree as ET
+form_name, control_name = sys.argv[1:3]
+def point(node, name):
+    p = node.find("point[@name=\"%s\"]" % name)
+    return (int(p.get("x")), int(p.get("y"))) if p is not None else None
+for form in ET.parse(sys.stdin).getroot().iter("form"):
+    devices = form.find("string[@name=\"Devices\"]")
+    if form.get("name").startswith(form_name) and devices is not None and "P" in devices.get("value") \
+            and point(form, "Size") == (240, 268):
+        control = form.find("control[@name=\"%s\"]" % control_name)
+        if control is not None and point(control, "Position") and point(control, "Size"):
+            (x, y), (w, h) = point(control, "Position"), point(control, "Size")
+            print(x + w // 2, 26 + y + h // 2)
+        break
+' "$1" "$2"
+}
+tap_control() {
+    local at
+    at=$(control_centre "$1" "$2" || true)
+    [ -n "$at" ] || fail "no $2 in the skin's $1 at 240x320"
+    send "tap $at"
+}
+snooze_alarm() { tap_control FormEvent btnRepeat; }
+dismiss_alarm() { tap_control FormEvent btnClose; }
