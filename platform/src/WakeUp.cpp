@@ -227,11 +227,16 @@ std::vector<RegistrationFile> list_registrations() {
 std::string service_lock_path() { return runtime_dir() + "/waker.lock"; }
 std::string service_status_path() { return runtime_dir() + "/waker.status"; }
 
+// Asks without taking the lock: a probe that held it for a moment would make a
+// service starting just then believe another one serves the root, and leave.
 bool service_running() {
     int fd = ::open(wake_up_detail::service_lock_path().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
-    bool running = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    struct flock query{};
+    query.l_type = F_WRLCK;
+    query.l_whence = SEEK_SET;
+    bool running = ::fcntl(fd, F_OFD_GETLK, &query) == 0 && query.l_type != F_UNLCK;
     ::close(fd);
     return running;
 }

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <linux/capability.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
@@ -32,7 +33,10 @@ public:
     bool take() {
         if (fd_ < 0)
             fd_ = ::open(wake_up_detail::service_lock_path().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0)
+        struct flock whole{};
+        whole.l_type = F_WRLCK;
+        whole.l_whence = SEEK_SET;
+        if (fd_ >= 0 && ::fcntl(fd_, F_OFD_SETLK, &whole) == 0)
             return true;
         release();
         return false;

@@ -46,17 +46,11 @@ std::string started_lines(int expected_lines) {
     return text;
 }
 
-// Waits up to ten seconds for the process to hold a flock() lock (the service's own).
-bool holds_a_file_lock(pid_t pid) {
+// Waits up to ten seconds for a service to hold this root's lock.
+bool service_serves_root() {
     for (int i = 0; i < 1000; ++i) {
-        std::ifstream locks("/proc/locks");
-        for (std::string line; std::getline(locks, line);) {
-            std::istringstream fields(line);
-            std::string number, kind, advisory, access;
-            pid_t owner = 0;
-            if (fields >> number >> kind >> advisory >> access >> owner && kind == "FLOCK" && owner == pid)
-                return true;
-        }
+        if (plat::wake_up_service_status().starts_with("service: running"))
+            return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;
@@ -141,7 +135,7 @@ TEST_F(WakeUpTest, OnlyOneServicePerRootAndItEndsWhenNothingIsLeft) {
         _exit(plat::run_wake_up_service());
     // Once the first service holds its lock, a second one leaves at once
     // (serving, it would wait for 2030) and leaves the registration.
-    if (!holds_a_file_lock(first)) {
+    if (!service_serves_root()) {
         kill(first, SIGKILL);
         waitpid(first, nullptr, 0);
         FAIL() << "the first service took no lock";
