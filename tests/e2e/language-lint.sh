@@ -51,14 +51,19 @@ for language in English German; do
         || fail "$language.lng does not read"
 done
 
+# Plain perl (no modules beyond the core's strict and warnings): the files come from find.
+files=()
+for folder in app skinner today data/skins; do
+    [ -d "$SOURCE/$folder" ] || continue
+    mapfile -t -O "${#files[@]}" files < <(find "$SOURCE/$folder" -name '*.cpp' -o -name '*.h' -o -name '*.xml')
+done
 STEMS="$STEMS" CLASSES="$CLASSES" OTHER_FILES="$OTHER_FILES" perl -e '
-use strict; use warnings; use File::Find;
-my ($source) = @ARGV;
+use strict; use warnings;
+my ($source, @files) = @ARGV;
 my %stems = map { my @f = split; ($f[0] => [$f[1], $f[2]]) } grep { /\S/ } split /\n/, $ENV{STEMS};
 my %needed;                               # key => where it was found
 my @errors;
-my @code;
-find(sub { push @code, $File::Find::name if /\.(cpp|h)$/ }, grep { -d } map { "$source/$_" } qw(app skinner today));
+my @code = grep { /\.(cpp|h)$/ } @files;
 for my $file (sort @code) {
     open my $in, "<", $file or die "$file: $!";
     my $text = do { local $/; <$in> };
@@ -82,8 +87,7 @@ for my $line (grep { /\S/ } split /\n/, $ENV{CLASSES}) {
     next unless $sources{$class};
     $needed{$_} //= "$class (class table)" for @keys;
 }
-my @skins;
-find(sub { push @skins, $File::Find::name if /\.xml$/ }, grep { -d } "$source/data/skins");
+my @skins = grep { /\.xml$/ } @files;
 for my $file (sort @skins) {
     open my $in, "<", $file or die "$file: $!";
     my $text = do { local $/; <$in> };
@@ -100,12 +104,13 @@ for my $file (sort @skins) {
 delete $needed{$_} for split " ", $ENV{OTHER_FILES};
 print "ERROR $_\n" for @errors;
 print "$_\t$needed{$_}\n" for sort keys %needed;
-' "$SOURCE" > "$ROOT/needed" || fail "the key collection failed"
+' "$SOURCE" "${files[@]}" > "$ROOT/needed" || fail "the key collection failed"
 
 if grep '^ERROR ' "$ROOT/needed" >&2; then
     fail "numbered keys without a range"
 fi
-grep -c . "$ROOT/needed" | sed 's/^/keys used: /'
+echo "keys used: $(grep -c . "$ROOT/needed" || true)"
+[ -s "$ROOT/needed" ] || fail "no key found: the collection found no source"
 missing=0
 while IFS=$'\t' read -r key where; do
     for language in English German; do
