@@ -118,6 +118,12 @@ TEST_F(FileExplorerTest, UpLeavesTheCursorOnTheFolderLeftAndTheRootHasNoUpLine) 
     files().on_key_down(key::up);
     files().on_key_down(key::action);
     EXPECT_EQ(files().get_folder(), L"\\Sounds");
+    // A folder opened from its row starts on the up line, whatever row it stood on.
+    files().select_path(L"\\Sounds\\alpha", false);
+    files().on_key_down(key::action);
+    EXPECT_EQ(files().get_folder(), L"\\Sounds\\alpha");
+    EXPECT_EQ(files().get_selected_kind(), ControlFiles::kind_up);
+    files().on_key_down(key::escape);
     files().select_path(L"\\Sounds\\nothing.mp3", false);
     EXPECT_EQ(files().get_selected_kind(), ControlFiles::kind_up);  // row 0
 }

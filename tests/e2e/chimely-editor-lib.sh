@@ -10,7 +10,7 @@ ROW0_Y=87 ROW_HEIGHT=26
 
 # editor_record MS: Record, MS milliseconds of the microphone, Stop.
 editor_record() { send "tap $RECORD_X $NOTE_Y" "wait $1" "tap $STOP_X $NOTE_Y" "wait 300"; }
-alarms_text() { tr -d '\n' < "$APP/alarms.ini" 2>/dev/null; }
+alarms_text() { tr -d '\n\t' < "$APP/alarms.ini" 2>/dev/null; }
 # device_file PATH: the Linux path of a note path as alarms.ini holds it.
 device_file() {
     local path=${1//\\//}
@@ -33,4 +33,10 @@ keep_shots() {
     [ -n "${CHIMELY_E2E_SHOTS:-}" ] || return 0
     mkdir -p "$CHIMELY_E2E_SHOTS/$1"
     cp "$ROOT"/*.png "$CHIMELY_E2E_SHOTS/$1/" 2>/dev/null || true
+}
+# pixel_at SHOT X Y: the screenshot's colour at a device point ("R G B").
+pixel_at() {
+    local width
+    width=$("$TOOLS/pngdump" "\\$1.png" "\\$1.rgba" | sed -n 's/.* w=\([0-9]*\) h=[0-9]*$/\1/p')
+    od -An -tu1 -j $(( ($3 * width + $2) * 4 )) -N3 "$ROOT/$1.rgba" | tr -s ' ' | sed 's/^ //'
 }

@@ -65,7 +65,9 @@ bool ControlFiles::on_directory(const std::wstring& path) {
 }
 
 void ControlFiles::populate() {
+    // The old rows index the old entries: nothing of them stays selected in a new folder.
     entries_.clear();
+    rows_.clear();
     if (!is_root(folder_))
         entries_.push_back({liba::strip_trailing_separator(liba::parent_directory(folder_)), up_name, kind_up});
     // At the root the walk starts from the device's top folder.
