@@ -3,7 +3,8 @@
 # from a tone standing in for the microphone is an MP3 in the program's folder that decodes to the
 # tone for its length, then silence, and the alarm plays it when it rings. A user's sound handed
 # over by a second start becomes a new alarm's note; recording in that editor writes a new file of
-# the program's own, which Cancel deletes again, and the user's file stays byte for byte.
+# the program's own, which Cancel, a new hand-over and the program's end delete again, and the
+# user's file stays byte for byte.
 # Usage: chimely-editor-note.sh DEVICE-TREE TOOLS-DIR
 source "$(dirname "$0")/e2e-lib.sh"
 source "$(dirname "$0")/chimely-lib.sh"
@@ -73,8 +74,21 @@ hand_over '\My Documents\song.wav'
 send "wait 500" "tap $SUBJECT_X $SUBJECT_Y" "char Song" "tap $OK_X $OK_Y"
 wait_until 5 grep -qs 'subject="Song" note="\\My Documents\\song.wav"' "$APP/alarms.ini" || fault "the handed-over note is not kept: $(alarms_text)"
 cmp -s "$ROOT/song.original" "$ROOT/My Documents/song.wav" || fault "the handed-over file changed"
+
+# A recording abandoned by a new hand-over (the editor is prepared afresh) or by the program's
+# end goes too.
+hand_over '\My Documents\song.wav'
+send "wait 500"
+editor_record 800
+wait_until 5 has_notes 2 || fault "the recording made no file"
+hand_over '\My Documents\song.wav'
+wait_until 5 has_notes 1 || fault "a new hand-over left the abandoned recording: $(ls "$APP" | grep '^2026 ')"
+editor_record 800
+wait_until 5 has_notes 2 || fault "the recording made no file"
 keep_shots note
 hand_over close
 finish "$PID" 10
 [ "$STATUS" -eq 0 ] || fault "status $STATUS after 'close'"
+has_notes 1 || fault "the program's end left the abandoned recording: $(ls "$APP" | grep '^2026 ')"
+cmp -s "$ROOT/song.original" "$ROOT/My Documents/song.wav" || fault "the handed-over file changed"
 passed
