@@ -17,6 +17,8 @@ constexpr int days_per_week = 7;
 constexpr int minutes_per_day = 24 * 60;
 constexpr uint8_t startday_sunday = 0;
 constexpr uint8_t startday_monday = 1;
+// The names and times of a grid's first column keep this far off its left edge.
+constexpr int32_t first_column_inset = 3;
 
 // "07 : 05": hour and minute, two digits each, joined by " : ".
 std::wstring time_text(int hour, int minute);

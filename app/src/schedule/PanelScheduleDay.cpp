@@ -54,7 +54,8 @@ void PanelScheduleDay::DayCalendar::paint_cell(int32_t column, int32_t row, skin
     const Alarm& alarm = alarm_at(panel_.model_[size_t(row)]);
     if (column == 0) {
         font_caption_.draw_text_ellipsis(canvas, color_caption_, schedule::time_text(alarm.hour(), alarm.minute()),
-                                         position, size, 0, 1);
+                                         {position.x + schedule::first_column_inset, position.y},
+                                         {size.x - schedule::first_column_inset, size.y}, 0, 1);
         return;
     }
     const skinner::GridItemStyle& style = get_item_style(selected, highlighted);

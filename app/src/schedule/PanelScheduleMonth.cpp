@@ -56,8 +56,9 @@ void PanelScheduleMonth::MonthCalendar::paint_cell(int32_t column, int32_t row, 
     const skinner::GridItemStyle& style = get_item_style(selected, highlighted);
     if (column == 0) {
         const int weekday = schedule::weekday_of_row(row, startday());
-        font_header_.draw_text(canvas, color_header_, translate(L"dayweek" + std::to_wstring(weekday)), position, size,
-                               0, 1);
+        font_header_.draw_text(canvas, color_header_, translate(L"dayweek" + std::to_wstring(weekday)),
+                               {position.x + schedule::first_column_inset, position.y},
+                               {size.x - schedule::first_column_inset, size.y}, 0, 1);
         return;
     }
     const liba::TimeStamp& month = panel_.month_;

@@ -52,7 +52,8 @@ void PanelScheduleWeek::WeekCalendar::paint_cell(int32_t column, int32_t row, sk
     if (column == 0) {
         const int weekday = schedule::weekday_of_row(row, startday());
         font_caption_.draw_text_ellipsis(canvas, color_caption_, translate(L"dayweek" + std::to_wstring(weekday)),
-                                         position, size, 0, 1);
+                                         {position.x + schedule::first_column_inset, position.y},
+                                         {size.x - schedule::first_column_inset, size.y}, 0, 1);
         return;
     }
     get_item_style(selected, highlighted).picture.draw_shifted(canvas, position, size);
