@@ -76,8 +76,37 @@ void TextOStreamFile<wchar_t>::flush() {
 
 void TextOStreamFile<wchar_t>::close() { file_.reset(); }
 
+void TextOStreamFile<wchar_t>::move_to_end() {
+    if (file_)
+        file_->seek(file_->get_size());
+}
+
+namespace {
+
+std::unique_ptr<File> open_shared_log(std::wstring_view path) {
+    auto file = std::make_unique<File>(path, File::mode_read_write);
+    plat::FileHandle& handle = file->handle();
+    // Alone: a new, empty log. Then every writer holds the shared lock.
+    const bool alone = handle.try_lock_exclusive();
+    if (alone)
+        file->set_size(0);
+    handle.lock_shared();
+    if (file->get_size() == 0) {
+        static const unsigned char mark[2] = {0xFF, 0xFE};
+        file->seek(0);
+        file->write(mark, sizeof mark);
+    }
+    return file;
+}
+
+} // namespace
+
+Log<wchar_t>::Log(std::wstring_view path) : TextOStreamFile<wchar_t>(open_shared_log(path)) {}
+
 void Log<wchar_t>::write(const wchar_t* first, const wchar_t* last) {
     liba::MutexLock lock(mutex_);
+    // Other processes of the program may write the same file.
+    move_to_end();
     TextOStreamFile<wchar_t>::write(first, last);
 }
 

@@ -10,6 +10,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -237,6 +238,18 @@ bool FileHandle::truncate_here() {
     if (!seek(0, SeekFrom::current, position))
         return false;
     return ftruncate(fd_, off_t(position)) == 0 || fail_with_errno();
+}
+
+bool FileHandle::try_lock_exclusive() { return fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0; }
+
+bool FileHandle::lock_shared() {
+    while (fd_ >= 0) {
+        if (::flock(fd_, LOCK_SH) == 0)
+            return true;
+        if (errno != EINTR)
+            return fail_with_errno();
+    }
+    return false;
 }
 
 bool FileHandle::flush() {

@@ -92,6 +92,7 @@ public:
     // Moves to size and cuts the file there.
     bool set_size(uint32_t size);
     void flush();
+    plat::FileHandle& handle() { return handle_; }
 
 private:
     plat::FileHandle handle_;

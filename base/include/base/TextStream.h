@@ -71,18 +71,26 @@ public:
     virtual void close();
     bool is_open() const { return file_ && !file_->failed(); }
 
+protected:
+    // An open file for a subclass that writes the mark itself.
+    explicit TextOStreamFile(std::unique_ptr<File> file) : file_(std::move(file)) {}
+    // To the file's current end, wherever another writer left it.
+    void move_to_end();
+
 private:
     std::unique_ptr<File> file_;
 };
 
-// The trace log: a text file whose writes are serialised by a mutex.
+// The trace log: a text file whose writes are serialised by a mutex. It is
+// emptied when opened, unless another process of the program still writes
+// it (a later start handing its command line over, say): then it is added to.
 template <class Char>
 class Log;
 
 template <>
 class Log<wchar_t> : public TextOStreamFile<wchar_t> {
 public:
-    explicit Log(std::wstring_view path) : TextOStreamFile<wchar_t>(path) {}
+    explicit Log(std::wstring_view path);
 
     void write(const wchar_t* first, const wchar_t* last) override;
     void flush() override;

@@ -49,6 +49,11 @@ public:
     bool size(uint64_t& bytes);
     // Cuts (or extends) the file at the current position.
     bool truncate_here();
+    // Advisory whole-file locks of this open file, released on close: the
+    // exclusive one only when nobody holds any; the shared one waits while
+    // someone holds the exclusive one.
+    bool try_lock_exclusive();
+    bool lock_shared();
     bool flush();
 
 private:
