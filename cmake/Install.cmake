@@ -54,6 +54,11 @@ install(CODE "
   include(\"${CMAKE_SOURCE_DIR}/cmake/InstallTemplate.cmake\")
 ")
 
+# Installing and packing take what the build made and never build again: the
+# Makefile's install target builds first, and a package made while tests run
+# must not relink what they use.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME chimely)
 set(CPACK_PACKAGE_VERSION 1.0.0)
