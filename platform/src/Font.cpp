@@ -6,9 +6,11 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_SIZES_H
 #include FT_SYNTHESIS_H
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -61,15 +63,58 @@ FcConfig* font_config() {
     return config;
 }
 
+// Every font of one file shares one face: its tables and the file's mapping are
+// loaded once, and each font keeps only its own size (and its glyphs).
+struct SharedFace {
+    FT_Face face = nullptr;
+    int users = 0;
+};
+std::map<std::pair<std::string, int>, SharedFace> g_faces;
+
+FT_Face acquire_face(const std::string& file, int index) {
+    SharedFace& shared = g_faces[{file, index}];
+    if (!shared.face && FT_New_Face(library(), file.c_str(), index, &shared.face) != 0)
+        shared.face = nullptr;
+    if (!shared.face) {
+        g_faces.erase({file, index});
+        return nullptr;
+    }
+    ++shared.users;
+    return shared.face;
+}
+
+void release_face(FT_Face face) {
+    for (auto it = g_faces.begin(); it != g_faces.end(); ++it)
+        if (it->second.face == face) {
+            if (--it->second.users == 0) {
+                FT_Done_Face(face);
+                g_faces.erase(it);
+            }
+            return;
+        }
+}
+
+constexpr FT_Matrix italic_shear{0x10000, 0x0366A, 0, 0x10000};  // about 12 degrees
+
 } // namespace
 
 class FontObject {
 public:
     ~FontObject() {
+        if (size)
+            FT_Done_Size(size);
         if (face)
-            FT_Done_Face(face);
+            release_face(face);
     }
 
+    // The shared face takes this font's size and slant before it is used.
+    bool activate() {
+        if (FT_Activate_Size(size) != 0)
+            return false;
+        FT_Matrix shear = italic_shear;
+        FT_Set_Transform(face, details.synthetic_italic ? &shear : nullptr, nullptr);
+        return true;
+    }
     const Glyph& glyph(char32_t c);
     int text_width(std::u32string_view text) {
         int width = 0;
@@ -80,6 +125,7 @@ public:
     int line_height() const { return details.ascent + details.descent; }
 
     FT_Face face = nullptr;
+    FT_Size size = nullptr;
     FontDetails details;
     bool underline = false;
     bool stock = false;
@@ -92,7 +138,7 @@ const Glyph& FontObject::glyph(char32_t c) {
         return found->second;
     Glyph g;
     FT_UInt index = FT_Get_Char_Index(face, c);
-    if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) == 0) {
+    if (activate() && FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) == 0) {
         FT_GlyphSlot slot = face->glyph;
         if (details.synthetic_bold)
             FT_GlyphSlot_Embolden(slot);
@@ -215,11 +261,14 @@ HFONT create_font(const LogFont& log_font) {
     if (!match_face(face_name, bold, italic, match))
         return nullptr;
     auto font = std::make_unique<FontObject>();
-    if (FT_New_Face(library(), match.file.c_str(), match.index, &font->face) != 0) {
-        font->face = nullptr;
+    font->face = acquire_face(match.file, match.index);
+    if (!font->face)
+        return nullptr;
+    FT_Face face = font->face;
+    if (FT_New_Size(face, &font->size) != 0) {
+        font->size = nullptr;
         return nullptr;
     }
-    FT_Face face = font->face;
     int pixels = default_pixel_height;
     if (log_font.height < 0)
         pixels = int(std::min<int64_t>(-int64_t(log_font.height), max_pixel_height));
@@ -228,18 +277,14 @@ HFONT create_font(const LogFont& log_font) {
         pixels = int(std::clamp<int64_t>(int64_t(log_font.height) * face->units_per_EM /
                                              (face->ascender - face->descender),
                                          1, max_pixel_height));
-    if (FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixels)) != 0)
-        return nullptr;
     font->details.file = match.file;
     font->details.pixel_height = pixels;
     font->details.synthetic_bold = bold && !match.bold;
     font->details.synthetic_italic = italic && !match.italic;
-    if (font->details.synthetic_italic) {
-        FT_Matrix shear{0x10000, 0x0366A, 0, 0x10000};  // about 12 degrees
-        FT_Set_Transform(face, &shear, nullptr);
-    }
-    font->details.ascent = int((face->size->metrics.ascender + 63) >> 6);
-    font->details.descent = int((-face->size->metrics.descender + 63) >> 6);
+    if (!font->activate() || FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixels)) != 0)
+        return nullptr;
+    font->details.ascent = int((font->size->metrics.ascender + 63) >> 6);
+    font->details.descent = int((-font->size->metrics.descender + 63) >> 6);
     font->underline = log_font.underline != 0;
     return font.release();
 }
@@ -347,9 +392,9 @@ int draw_text(HDC dc, std::wstring_view text, RECT& rect, uint32_t format) {
     }
     if (font->underline && width > 0) {
         FT_Face face = font->face;
-        int64_t position = -(FT_MulFix(face->underline_position, face->size->metrics.y_scale) >> 6);
-        int64_t thickness =
-            std::max<int64_t>(1, (FT_MulFix(face->underline_thickness, face->size->metrics.y_scale) + 32) >> 6);
+        const FT_Fixed y_scale = font->size->metrics.y_scale;
+        int64_t position = -(FT_MulFix(face->underline_position, y_scale) >> 6);
+        int64_t thickness = std::max<int64_t>(1, (FT_MulFix(face->underline_thickness, y_scale) + 32) >> 6);
         RECT bar{int32_t(std::clamp<int64_t>(x + dc->origin.x, INT32_MIN, INT32_MAX)),
                  int32_t(std::clamp<int64_t>(baseline + position, INT32_MIN, INT32_MAX)),
                  int32_t(std::clamp<int64_t>(x + dc->origin.x + width, INT32_MIN, INT32_MAX)),
