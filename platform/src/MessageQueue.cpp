@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 #include <unordered_map>
 
 namespace plat {
@@ -34,35 +37,55 @@ bool MessageFilter::accepts_quit() const {
 
 bool MessageFilter::accepts_paint() const { return hwnd != HWND_THREAD_MESSAGES && in_range(WM_PAINT); }
 
+MessageQueue::~MessageQueue() {
+    if (wake_fd_ >= 0)
+        ::close(wake_fd_);
+}
+
+void MessageQueue::notify(bool polling) {
+    wake_.notify_all();
+    if (polling) {
+        const uint64_t one = 1;
+        // The counter only grows; a full one still wakes the poll.
+        [[maybe_unused]] ssize_t written = ::write(wake_fd_, &one, sizeof one);
+    }
+}
+
 bool MessageQueue::post(const MSG& msg, bool input) {
+    bool polling = false;
     {
         std::lock_guard lock(mutex_);
         if (closed_)
             return false;
         posted_.push_back(PostedMessage{msg, input});
         ++generation_;
+        polling = polling_;
     }
-    wake_.notify_all();
+    notify(polling);
     return true;
 }
 
 void MessageQueue::post_front(const MSG& msg) {
+    bool polling = false;
     {
         std::lock_guard lock(mutex_);
         if (closed_)
             return;
         posted_.push_front(PostedMessage{msg, false});
         ++generation_;
+        polling = polling_;
     }
-    wake_.notify_all();
+    notify(polling);
 }
 
 void MessageQueue::wake() {
+    bool polling = false;
     {
         std::lock_guard lock(mutex_);
         ++generation_;
+        polling = polling_;
     }
-    wake_.notify_all();
+    notify(polling);
 }
 
 void MessageQueue::run_hook(const std::function<void()>& hook) {
@@ -74,25 +97,74 @@ void MessageQueue::run_hook(const std::function<void()>& hook) {
     in_hook_ = false;
 }
 
-uint32_t MessageQueue::slice_ms(int32_t timer_left) const {
-    uint32_t slice = std::max<uint32_t>(hooks_.slice_ms, 1);
-    if (timer_left >= 0)
-        slice = std::min(slice, std::max<uint32_t>(uint32_t(timer_left), 1));
-    return slice;
+namespace {
+
+// Without an eventfd the planned descriptors are looked at in slices.
+constexpr int32_t unwatched_slice_ms = 10;
+
+// The earlier of two waits in milliseconds; negative is no time limit.
+int32_t earlier(int32_t a, int32_t b) {
+    if (a < 0)
+        return b;
+    return b < 0 ? a : std::min(a, b);
+}
+
+} // namespace
+
+void MessageQueue::wait_with_hooks(uint64_t seen, int32_t timer_left) {
+    int32_t timeout = timer_left;
+    if (hooks_.slice_ms)
+        timeout = earlier(timeout, int32_t(std::min<uint32_t>(hooks_.slice_ms, 0x7FFFFFFF)));
+    std::vector<pollfd> watched;
+    if (hooks_.plan) {
+        std::vector<int> fds;
+        in_hook_ = true;
+        timeout = earlier(timeout, std::max(hooks_.plan(fds), -1));
+        in_hook_ = false;
+        if (wake_fd_ < 0)
+            wake_fd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        for (int fd : fds)
+            watched.push_back(pollfd{fd, POLLIN, 0});
+    }
+
+    std::unique_lock lock(mutex_);
+    auto changed = [&] { return generation_ != seen; };
+    if (!hooks_.plan || wake_fd_ < 0) {
+        if (hooks_.plan)
+            timeout = earlier(timeout, unwatched_slice_ms);
+        if (timeout < 0)
+            wake_.wait(lock, changed);
+        else
+            wake_.wait_for(lock, std::chrono::milliseconds(timeout), changed);
+        return;
+    }
+    if (changed())
+        return;
+    polling_ = true;
+    lock.unlock();
+    watched.push_back(pollfd{wake_fd_, POLLIN, 0});
+    // A signal ends the poll early (EINTR); the pump that follows serves it.
+    ::poll(watched.data(), nfds_t(watched.size()), timeout);
+    uint64_t count = 0;
+    [[maybe_unused]] ssize_t got = ::read(wake_fd_, &count, sizeof count);
+    lock.lock();
+    polling_ = false;
 }
 
 LRESULT MessageQueue::send(HWND hwnd, uint32_t message, WPARAM wparam, LPARAM lparam) {
     auto sent = std::make_shared<SentMessage>();
     sent->msg = MSG{hwnd, message, wparam, lparam, tick_count()};
     sent->sender = own_queue();
+    bool polling = false;
     {
         std::lock_guard lock(mutex_);
         if (closed_)
             return 0;
         sent_.push_back(sent);
         ++generation_;
+        polling = polling_;
     }
-    wake_.notify_all();
+    notify(polling);
     sent->sender->wait_for_reply(sent);
     return sent->result;
 }
@@ -120,21 +192,24 @@ void MessageQueue::wait_for_reply(const std::shared_ptr<SentMessage>& sent) {
             run_hook(hooks_.idle);
             continue;
         }
-        wake_.wait_for(lock, std::chrono::milliseconds(slice_ms(-1)),
-                       [&] { return sent->done || !sent_.empty(); });
+        const uint64_t seen = generation_;
         lock.unlock();
+        wait_with_hooks(seen, -1);
         run_hook(hooks_.pump);
     }
 }
 
 void MessageQueue::reply(const std::shared_ptr<SentMessage>& sent, LRESULT result) {
     MessageQueue& sender = *sent->sender;
+    bool polling = false;
     {
         std::lock_guard lock(sender.mutex_);
         sent->result = result;
         sent->done = true;
+        ++sender.generation_;
+        polling = sender.polling_;
     }
-    sender.wake_.notify_all();
+    sender.notify(polling);
 }
 
 void MessageQueue::handle_sent() {
@@ -153,17 +228,20 @@ void MessageQueue::handle_sent() {
 }
 
 void MessageQueue::request_quit(int exit_code) {
+    bool polling = false;
     {
         std::lock_guard lock(mutex_);
         quit_ = true;
         quit_code_ = exit_code;
         ++generation_;
+        polling = polling_;
     }
-    wake_.notify_all();
+    notify(polling);
 }
 
 void MessageQueue::set_timer(HWND hwnd, std::uintptr_t id, uint32_t interval) {
     interval = std::clamp<uint32_t>(interval, 1, 0x7FFFFFFF);
+    bool polling = false;
     {
         std::lock_guard lock(mutex_);
         uint32_t due = tick_count() + interval;
@@ -176,9 +254,10 @@ void MessageQueue::set_timer(HWND hwnd, std::uintptr_t id, uint32_t interval) {
             timers_.push_back(WindowTimer{hwnd, id, interval, due});
         }
         ++generation_;
+        polling = polling_;
     }
     // A waiting get_message recomputes how long to wait.
-    wake_.notify_all();
+    notify(polling);
 }
 
 bool MessageQueue::kill_timer(HWND hwnd, std::uintptr_t id) {
@@ -285,8 +364,8 @@ bool MessageQueue::take(MSG& msg, const MessageFilter& filter, bool remove, bool
             lock.unlock();
             advance_fake_clock(uint64_t(next_left));
         } else if (hooked()) {
-            wake_.wait_for(lock, std::chrono::milliseconds(slice_ms(next ? next_left : -1)), changed);
             lock.unlock();
+            wait_with_hooks(seen, next ? next_left : -1);
             run_hook(hooks_.pump);
         } else if (!next) {
             wake_.wait(lock, changed);

@@ -50,6 +50,9 @@ struct PostedMessage {
 class MessageQueue : public std::enable_shared_from_this<MessageQueue> {
 public:
     explicit MessageQueue(int thread_id) : thread_id_(thread_id) {}
+    ~MessageQueue();
+    MessageQueue(const MessageQueue&) = delete;
+    MessageQueue& operator=(const MessageQueue&) = delete;
 
     int thread_id() const { return thread_id_; }
     // False once the thread has ended.
@@ -82,7 +85,11 @@ private:
     void reply(const std::shared_ptr<SentMessage>& sent, LRESULT result);
     bool hooked() const { return !in_hook_ && (hooks_.idle || hooks_.pump); }
     void run_hook(const std::function<void()>& hook);
-    uint32_t slice_ms(int32_t timer_left) const;
+    // Waits, with hooks, until the generation moves on from `seen`, the timer
+    // (negative: none) or the hooks' slice or plan is due, or a planned descriptor is readable.
+    void wait_with_hooks(uint64_t seen, int32_t timer_left);
+    // After a change under the lock: wakes a waiting take, also one that polls.
+    void notify(bool polling);
 
     const int thread_id_;
     std::mutex mutex_;
@@ -96,6 +103,8 @@ private:
     uint64_t generation_ = 0;  // bumped on every change a waiting take must see
     ui::WaitHooks hooks_;      // owning thread only
     bool in_hook_ = false;
+    bool polling_ = false;     // the owner waits in poll on wake_fd_ rather than on wake_
+    int wake_fd_ = -1;         // eventfd, made by the owner before its first poll
 };
 
 // The calling thread's queue, made on first use and closed when the thread ends.

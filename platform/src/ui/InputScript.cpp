@@ -60,6 +60,8 @@ bool tick_reached(uint32_t due) { return int32_t(tick_count() - due) >= 0; }
 InputScript::~InputScript() {
     if (fd_ >= 0)
         ::close(fd_);
+    if (fifo_writer_ >= 0)
+        ::close(fifo_writer_);
 }
 
 bool InputScript::open(const std::string& linux_path) {
@@ -71,10 +73,24 @@ bool InputScript::open(const std::string& linux_path) {
     }
     struct stat info {};
     fifo_ = ::fstat(fd_, &info) == 0 && S_ISFIFO(info.st_mode);
+    // Once its last writer has gone, a FIFO polls as readable for ever; with
+    // a writer of our own it polls readable only when a line arrives.
+    if (fifo_)
+        fifo_writer_ = ::open(linux_path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     return true;
 }
 
 bool InputScript::finished() const { return at_end_ && buffer_.empty() && !holding_ && !waiting_; }
+
+int32_t InputScript::plan(std::vector<int>& fds) const {
+    if (holding_ || waiting_)
+        return std::max<int32_t>(int32_t(due_tick_ - tick_count()), 0);
+    if (buffer_.find('\n') != std::string::npos || (at_end_ && !buffer_.empty()))
+        return 0;
+    if (fd_ >= 0)
+        fds.push_back(fd_);
+    return -1;
+}
 
 void InputScript::step() {
     if (holding_ || waiting_) {

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace plat::ui {
 
@@ -25,6 +26,9 @@ public:
     // blank, comment and bad lines).
     void step();
     bool finished() const;
+    // Before the idle screen thread waits: the milliseconds until step has
+    // work (negative: once the descriptor it adds has input).
+    int32_t plan(std::vector<int>& fds) const;
 
 private:
     bool next_line(std::string& line);
@@ -32,6 +36,7 @@ private:
     void report(std::string_view problem) const;
 
     int fd_ = -1;
+    int fifo_writer_ = -1;  // our own writer keeps an idle FIFO from polling as hung up
     bool fifo_ = false;
     bool at_end_ = false;
     std::string buffer_;

@@ -1,5 +1,6 @@
 #include "ui/Presenter.h"
 
+#include "plat/Clock.h"
 #include "plat/Input.h"
 #include "plat/PngWriter.h"
 #include "plat/Screen.h"
@@ -11,25 +12,53 @@
 #include "ui/WindowManager.h"
 #include "ui/WindowTable.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace plat::ui {
 namespace {
 
 constexpr int default_zoom = 2;
 constexpr int max_zoom = 16;
-// While the thread only waits, the screen is still looked at this often (the band's clock).
-constexpr auto waiting_frame_interval = std::chrono::milliseconds(250);
+constexpr int32_t ms_per_minute = 60000;
 
 ScriptMenuHooks g_menu_hooks;
 volatile std::sig_atomic_t g_screenshot_requested = 0;
+// The signal's handler writes here, so a sleeping screen thread wakes to serve it.
+int g_signal_pipe[2] = {-1, -1};
 
-void on_screenshot_signal(int) { g_screenshot_requested = 1; }
+void on_screenshot_signal(int) {
+    const int saved = errno;
+    g_screenshot_requested = 1;
+    const char byte = 1;
+    [[maybe_unused]] ssize_t written = ::write(g_signal_pipe[1], &byte, 1);
+    errno = saved;
+}
+
+void drain_signal_pipe() {
+    char bytes[64];
+    while (::read(g_signal_pipe[0], bytes, sizeof bytes) > 0) {
+    }
+}
+
+// Until the band's clock shows the next minute.
+int32_t ms_to_next_minute() {
+    const SystemTime now = local_time();
+    return ms_per_minute - (int32_t(now.second) * 1000 + int32_t(now.milliseconds));
+}
+
+int32_t earlier(int32_t a, int32_t b) {
+    if (a < 0)
+        return b;
+    return b < 0 ? a : std::min(a, b);
+}
 
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
@@ -91,6 +120,8 @@ void Presenter::start(std::wstring_view program_name) {
 
     screenshot_path_ = environment("CHIMELY_SCREENSHOT");
     if (!screenshot_path_.empty()) {
+        if (g_signal_pipe[0] < 0 && ::pipe2(g_signal_pipe, O_NONBLOCK | O_CLOEXEC) != 0)
+            std::fprintf(stderr, "CHIMELY_SCREENSHOT: no wake-up pipe: %s\n", std::strerror(errno));
         struct sigaction action {};
         action.sa_handler = on_screenshot_signal;
         action.sa_flags = SA_RESTART;
@@ -104,6 +135,8 @@ void Presenter::start(std::wstring_view program_name) {
     WaitHooks hooks;
     hooks.idle = [this] { idle(); };
     hooks.pump = [this] { pump(); };
+    hooks.plan = [this](std::vector<int>& fds) { return plan(fds); };
+    hooks.slice_ms = 0;
     set_wait_hooks(std::move(hooks));
     follow_windows();
 }
@@ -147,10 +180,31 @@ void Presenter::idle() {
     follow_windows();
     serve_screenshot_signal();
     step_script();
-    if (sdl_) {
+    if (sdl_)
         sdl_->present();
-        last_frame_ = std::chrono::steady_clock::now();
+}
+
+// Nothing here wakes the thread on a clock of its own except a shown band's
+// minute, the script's wait or hold, and SDL's follow-up after input.
+int32_t Presenter::plan(std::vector<int>& fds) {
+    int32_t due = -1;
+    if (g_screenshot_requested)
+        return 0;
+    if (g_signal_pipe[0] >= 0)
+        fds.push_back(g_signal_pipe[0]);
+    if (sdl_) {
+        due = sdl_->plan(fds);
+        if (shown_)
+            due = earlier(due, ms_to_next_minute());
     }
+    // The script only steps while the thread is idle; until then it has nothing to wait for.
+    if (script_ && thread_is_idle()) {
+        if (!script_->finished())
+            due = earlier(due, script_->plan(fds));
+        else if (script_end_)
+            due = 0;
+    }
+    return due;
 }
 
 void Presenter::pump() {
@@ -159,11 +213,9 @@ void Presenter::pump() {
     serve_screenshot_signal();
     step_script();
     follow_windows();
-    const auto now = std::chrono::steady_clock::now();
-    if (sdl_ && now - last_frame_ >= waiting_frame_interval) {
+    // Shows what changed while waiting, such as the band's clock; an unchanged frame is not sent again.
+    if (sdl_)
         sdl_->present();
-        last_frame_ = now;
-    }
 }
 
 void Presenter::start_script(const std::string& linux_path) {
@@ -193,6 +245,8 @@ void Presenter::serve_screenshot_signal() {
     if (!g_screenshot_requested)
         return;
     g_screenshot_requested = 0;
+    if (g_signal_pipe[0] >= 0)
+        drain_signal_pipe();
     if (!write_screenshot(screenshot_path_))
         std::fprintf(stderr, "CHIMELY_SCREENSHOT: cannot write %s\n", screenshot_path_.c_str());
 }

@@ -2,11 +2,11 @@
 #include "plat/Messages.h"
 #include "plat/Presenter.h"
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace plat::ui {
 
@@ -41,8 +41,10 @@ public:
     bool write_screenshot(const std::string& linux_path);
     void show_cursor(int id);
 
-    // What the screen's thread runs before its queue blocks, and every slice while it waits.
+    // What the screen's thread runs before its queue blocks, what it watches
+    // while it waits, and what it runs whenever the wait wakes.
     void idle();
+    int32_t plan(std::vector<int>& fds);
     void pump();
 
     // Test seam: input lines are read from this file or FIFO from now on.
@@ -64,7 +66,6 @@ private:
     bool shown_ = false;
     bool backed_out_ = false;
     HWND foreground_ = nullptr;  // as last seen, to notice a window coming forward
-    std::chrono::steady_clock::time_point last_frame_{};
 };
 
 } // namespace plat::ui

@@ -18,6 +18,11 @@
 namespace plat::ui {
 namespace {
 
+// After input, answers that come by other channels (an input method's text
+// over its own bus) are looked for this often, for this long.
+constexpr int32_t follow_up_slice_ms = 10;
+constexpr uint32_t follow_up_ms = 500;
+
 uint32_t virtual_key_of(SDL_Keycode key) {
     if (key >= SDLK_a && key <= SDLK_z)
         return VK_A + uint32_t(key - SDLK_a);
@@ -122,6 +127,7 @@ bool SdlPresenter::open(std::wstring_view title, int zoom) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
+    connection_fd_ = sdl_connection_fd(window_);
     return true;
 }
 
@@ -174,8 +180,21 @@ void SdlPresenter::present() {
 
 void SdlPresenter::pump_events() {
     SDL_Event event;
-    while (SDL_PollEvent(&event))
+    while (SDL_PollEvent(&event)) {
+        last_event_ticks_ = SDL_GetTicks();
         handle(event);
+    }
+}
+
+int32_t SdlPresenter::plan(std::vector<int>& fds) {
+    // Reads what the connection already holds, so a poll on it misses nothing.
+    SDL_PumpEvents();
+    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT))
+        return 0;
+    if (connection_fd_ < 0 || SDL_GetTicks() - last_event_ticks_ < follow_up_ms)
+        return follow_up_slice_ms;
+    fds.push_back(connection_fd_);
+    return -1;
 }
 
 void SdlPresenter::handle(const SDL_Event& event) {

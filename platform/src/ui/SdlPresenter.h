@@ -14,6 +14,10 @@ union SDL_Event;
 
 namespace plat::ui {
 
+// The descriptor of the window system's connection, readable when it has
+// events for SDL; -1 when the video driver does not say.
+int sdl_connection_fd(SDL_Window* window);
+
 // The device screen in one SDL window, zoomed; SDL's events become device input.
 class SdlPresenter {
 public:
@@ -30,6 +34,10 @@ public:
     void present();
     // Takes SDL's pending events and queues them as device input.
     void pump_events();
+    // Before the screen's thread waits: 0 when SDL has events, else the
+    // connection to watch, or a short slice where there is none to watch or
+    // input was just handled.
+    int32_t plan(std::vector<int>& fds);
     void set_cursor(int id);
 
 private:
@@ -42,6 +50,8 @@ private:
     int texture_width_ = 0;
     int texture_height_ = 0;
     int zoom_ = 2;
+    int connection_fd_ = -1;
+    uint32_t last_event_ticks_ = 0;  // SDL ticks of the last event handled
     bool shown_ = false;
     bool stale_ = true;  // the window needs the frame again even when it did not change
     std::vector<uint8_t> last_frame_;

@@ -44,13 +44,18 @@ void activate_for_pointer(HWND window);
 bool thread_is_idle();
 
 // Hooks of the screen's thread: before the thread's queue blocks it calls
-// `idle`; while it waits it wakes at least every `slice_ms` to call `pump`
-// (SDL events, the input script). Either may queue input; the wait then
-// looks again. Installing empty functions removes them.
+// `idle`; whenever the wait wakes it calls `pump` (SDL events, the input
+// script). Either may queue input; the wait then looks again. With a
+// `slice_ms` the wait wakes at least that often. With `plan`, called before
+// each wait, it also wakes after the milliseconds plan returns (negative:
+// no time of its own) and when a descriptor plan adds is readable, so an
+// idle screen sleeps until something is due. Installing empty functions
+// removes them.
 struct WaitHooks {
     std::function<void()> idle;
     std::function<void()> pump;
-    uint32_t slice_ms = 10;
+    uint32_t slice_ms = 10;  // 0: no periodic wake-up
+    std::function<int32_t(std::vector<int>& fds)> plan = {};
 };
 void set_wait_hooks(WaitHooks hooks);  // for the calling thread
 // Wakes the thread of the screen if it waits (from another thread or a signal-safe flag poller).
