@@ -10,14 +10,20 @@ namespace plat {
 class FontObject;
 
 // A block of 32-bit pixels; each word is blue | green << 8 | red << 16 | alpha << 24.
+// The pixels start at zero (std::bad_alloc when there is no memory for them).
 class Surface {
 public:
-    Surface(int32_t width, int32_t height) : width_(width), height_(height), pixels_(size_t(width) * size_t(height)) {}
+    Surface(int32_t width, int32_t height);
+    Surface(Surface&& other) noexcept;
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+    Surface& operator=(Surface&& other) noexcept;  // the old pixels go to `other`
+    ~Surface();
 
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }
-    uint32_t* row(int32_t y) { return pixels_.data() + size_t(y) * size_t(width_); }
-    uint32_t* data() { return pixels_.data(); }
+    uint32_t* row(int32_t y) { return pixels_ + size_t(y) * size_t(width_); }
+    uint32_t* data() { return pixels_; }
 
     DeviceContext* selected_into = nullptr;
     bool stock = false;
@@ -25,7 +31,8 @@ public:
 private:
     int32_t width_ = 0;
     int32_t height_ = 0;
-    std::vector<uint32_t> pixels_;
+    uint32_t* pixels_ = nullptr;
+    bool mapped_ = false;
 };
 
 class DeviceContext {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -64,6 +65,14 @@ TEST(Gdi, SurfacesAreZeroFilledBgraTopDownAndLimited) {
     EXPECT_EQ(c.at(2, 1), rgb(0x11, 0x22, 0x33));
     EXPECT_EQ(c.at(3, 0), CLR_INVALID);
     EXPECT_EQ(c.at(-1, 0), CLR_INVALID);
+
+    // Large and small surfaces alike start at zero where a freed one of the same size was drawn on.
+    for (int32_t side : {300, 300, 20, 20}) {
+        Canvas fresh(side, side);
+        ASSERT_TRUE(get_bitmap_info(fresh.bitmap, info));
+        EXPECT_TRUE(std::all_of(info.bits, info.bits + size_t(side) * size_t(info.stride), [](uint8_t b) { return b == 0; }));
+        fill_rect(fresh.dc, {0, 0, side, side}, rgb(1, 2, 3));
+    }
 }
 
 namespace {
