@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <memory>
+#include <vector>
 
 using namespace plat;
 
@@ -259,4 +260,33 @@ TEST(Font, ContextsWithoutASurfaceStillMeasure) {
     EXPECT_EQ(select_font(dc, nullptr), nullptr);
     delete_dc(dc);
     EXPECT_EQ(draw_text(nullptr, L"x", r, 0), 0);
+}
+
+// Fonts of one file share a face; each still draws at its own size and slant, whatever the
+// other drew last, and one font's end leaves the others whole.
+TEST(Font, FontsOfOneFileKeepTheirOwnSizeAndSlant) {
+    auto drawn = [](const FontPtr& font, Page& page) {
+        select_font(page.dc, font.get());
+        RECT r{0, 0, page.width, page.height};
+        draw_text(page.dc, L"Agy_", r, DT_SINGLELINE | DT_NOPREFIX);
+        std::vector<COLORREF> pixels;
+        for (int32_t y = 0; y < page.height; ++y)
+            for (int32_t x = 0; x < page.width; ++x)
+                pixels.push_back(get_pixel(page.dc, x, y));
+        return pixels;
+    };
+    Page alone_small(80, 40), alone_large(80, 40);
+    const auto small_alone = drawn(make_font(L"DejaVu Math TeX Gyre", -12, false, false, true), alone_small);
+    const auto large_alone = drawn(make_font(L"DejaVu Math TeX Gyre", -28, false, true), alone_large);
+
+    FontPtr small = make_font(L"DejaVu Math TeX Gyre", -12, false, false, true);
+    FontPtr large = make_font(L"DejaVu Math TeX Gyre", -28, false, true);
+    FontPtr other = make_font(L"DejaVu Math TeX Gyre", -20);
+    ASSERT_EQ(get_font_details(small.get()).file, get_font_details(large.get()).file);
+    Page a(80, 40), b(80, 40), c(80, 40);
+    drawn(other, c);
+    EXPECT_EQ(drawn(large, b), large_alone);
+    other.reset();
+    EXPECT_EQ(drawn(small, a), small_alone);
+    EXPECT_EQ(get_font_details(small.get()).pixel_height, 12);
 }
