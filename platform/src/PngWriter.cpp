@@ -8,6 +8,8 @@
 namespace plat {
 namespace {
 
+constexpr size_t max_stored_block = 65535;  // bytes in one stored deflate block
+
 uint32_t crc32(const uint8_t* data, size_t size, uint32_t crc = 0) {
     static const std::array<uint32_t, 256> table = [] {
         std::array<uint32_t, 256> t{};
@@ -44,44 +46,50 @@ std::vector<uint8_t> encode_png(const uint8_t* pixels, int32_t width, int32_t he
     // Checked in 64 bits: a wide image must not wrap into a small row and read past the pixels.
     if (!pixels || width <= 0 || height <= 0 || stride < int64_t(width) * 4)
         return {};
-    // Filter type 0 then red, green, blue per pixel, for every row.
-    std::vector<uint8_t> raw;
-    raw.reserve((size_t(width) * 3 + 1) * size_t(height));
-    for (int32_t y = 0; y < height; ++y) {
-        raw.push_back(0);
-        const uint8_t* in = pixels + size_t(y) * size_t(stride);
-        for (int32_t x = 0; x < width; ++x, in += 4) {
-            raw.push_back(in[2]);
-            raw.push_back(in[1]);
-            raw.push_back(in[0]);
-        }
-    }
-    std::vector<uint8_t> z{0x78, 0x01};
-    size_t done = 0;
-    do {
-        const size_t count = std::min<size_t>(raw.size() - done, 65535);
-        z.push_back(done + count == raw.size() ? 1 : 0);
-        z.push_back(uint8_t(count));
-        z.push_back(uint8_t(count >> 8));
-        z.push_back(uint8_t(~count));
-        z.push_back(uint8_t(~count >> 8));
-        z.insert(z.end(), raw.begin() + std::ptrdiff_t(done), raw.begin() + std::ptrdiff_t(done + count));
-        done += count;
-    } while (done < raw.size());
-    uint32_t a = 1, b = 0;
-    for (uint8_t byte : raw) {
-        a = (a + byte) % 65521;
-        b = (b + a) % 65521;
-    }
-    put32(z, b << 16 | a);
-
+    // Filter type 0 then red, green, blue per pixel, for every row, in stored deflate blocks
+    // written straight into the file's bytes: a shot of the screen holds one copy of it.
+    const size_t raw_size = (size_t(width) * 3 + 1) * size_t(height);
+    const size_t blocks = (raw_size + max_stored_block - 1) / max_stored_block;
+    const size_t z_size = 2 + blocks * 5 + raw_size + 4;
     std::vector<uint8_t> out{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    out.reserve(out.size() + 25 + 12 + z_size + 12);
     std::vector<uint8_t> header;
     put32(header, uint32_t(width));
     put32(header, uint32_t(height));
     header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB, deflate, no interlace
     chunk(out, "IHDR", header);
-    chunk(out, "IDAT", z);
+
+    put32(out, uint32_t(z_size));
+    const size_t idat = out.size();
+    out.insert(out.end(), {'I', 'D', 'A', 'T', 0x78, 0x01});
+    size_t done = 0, block_left = 0;
+    uint32_t a = 1, b = 0;
+    auto put_raw = [&](uint8_t byte) {
+        if (block_left == 0) {
+            block_left = std::min(raw_size - done, max_stored_block);
+            out.push_back(done + block_left == raw_size ? 1 : 0);
+            out.push_back(uint8_t(block_left));
+            out.push_back(uint8_t(block_left >> 8));
+            out.push_back(uint8_t(~block_left));
+            out.push_back(uint8_t(~block_left >> 8));
+        }
+        out.push_back(byte);
+        --block_left;
+        ++done;
+        a = (a + byte) % 65521;
+        b = (b + a) % 65521;
+    };
+    for (int32_t y = 0; y < height; ++y) {
+        put_raw(0);
+        const uint8_t* in = pixels + size_t(y) * size_t(stride);
+        for (int32_t x = 0; x < width; ++x, in += 4) {
+            put_raw(in[2]);
+            put_raw(in[1]);
+            put_raw(in[0]);
+        }
+    }
+    put32(out, b << 16 | a);
+    put32(out, crc32(out.data() + idat, out.size() - idat));
     chunk(out, "IEND", {});
     return out;
 }
