@@ -122,6 +122,12 @@ plat::LRESULT FormImpl::handle_message(uint32_t message, plat::WPARAM wparam, pl
             liba::get_log() << (ours(next) ? L"WM_KILLFOCUS to us\n" : L"WM_KILLFOCUS to another app\n");
         }
         break;
+    case plat::WM_SHOWWINDOW:
+        // A hidden form (the program mostly stays resident hidden) keeps no back buffer; the
+        // next paint makes a fresh one and draws it whole.
+        if (!wparam)
+            drop_back_buffer();
+        break;
     case plat::WM_PAINT:
         paint();
         pass_on = false;
