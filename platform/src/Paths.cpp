@@ -1,8 +1,8 @@
 #include "plat/Paths.h"
 
+#include "FolderListings.h"
 #include "plat/Text.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +23,8 @@ struct PathState {
     std::optional<std::string> root;  // cached once looked up
     bool root_found = false;
     std::optional<std::wstring> module_override;
+    std::optional<std::string> program;  // /proc/self/exe, read once: the name the program was started under
+    FolderListings folders;
 };
 
 // Never destroyed: threads may still open files (the log) while the process exits.
@@ -56,7 +58,7 @@ std::string make_absolute(const std::string& path) {
     return cwd == "/" ? "/" + path : cwd + "/" + path;
 }
 
-std::string executable_path() {
+std::string read_executable_path() {
     std::vector<char> buffer(1024);
     for (;;) {
         ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
@@ -68,6 +70,13 @@ std::string executable_path() {
     }
 }
 
+// Caller holds s.lock.
+const std::string& executable_path(PathState& s) {
+    if (!s.program)
+        s.program = read_executable_path();
+    return *s.program;
+}
+
 void look_up_root(PathState& s) {
     if (s.root)
         return;
@@ -75,7 +84,7 @@ void look_up_root(PathState& s) {
     if (env && *env) {
         s.root = strip_trailing_slashes(make_absolute(env));
         s.root_found = true;
-    } else if (std::string from_exe = root_from_program_path(executable_path()); !from_exe.empty()) {
+    } else if (std::string from_exe = root_from_program_path(executable_path(s)); !from_exe.empty()) {
         s.root = from_exe;
         s.root_found = true;
     } else {
@@ -93,23 +102,6 @@ std::string join(const std::string& folder, const std::string& name) {
 bool exists(const std::string& path) {
     struct stat st{};
     return lstat(path.c_str(), &st) == 0;
-}
-
-// The entry of folder whose name equals name ignoring case; the first in byte
-// order when several do, so the choice does not depend on the listing order.
-std::optional<std::string> find_ignoring_case(const std::string& folder, const std::string& name) {
-    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
-    if (!dir)
-        return std::nullopt;
-    std::wstring wanted = from_utf8(name);
-    std::optional<std::string> best;
-    while (dirent* entry = readdir(dir)) {
-        std::string candidate = entry->d_name;
-        if (equal_no_case(from_utf8(candidate), wanted) && (!best || candidate < *best))
-            best = candidate;
-    }
-    closedir(dir);
-    return best;
 }
 
 uint64_t fnv1a(const std::string& text) {
@@ -194,18 +186,39 @@ std::string native_path(std::wstring_view device_path) {
         start = end + 1;
     }
 
-    std::string result = root;
-    bool folder_exists = true;  // once a component is missing, no later one can be found
+    // The path as spelt, and where each component of it ends.
+    std::string spelt_path = root;
+    std::vector<size_t> ends;
     for (const std::wstring& part : parts) {
-        std::string name = to_utf8(part);
-        if (folder_exists && part != L"..") {
-            std::string exact = join(result, name);
-            if (!exists(exact)) {
-                if (auto other = find_ignoring_case(result, name))
-                    name = *other;
-                else
-                    folder_exists = false;
-            }
+        spelt_path = join(spelt_path, to_utf8(part));
+        ends.push_back(spelt_path.size());
+    }
+    // Components that exist as spelt need no lookup. A prefix exists only if every shorter one
+    // does, so the longest existing one is found from the end: one call for a path that exists,
+    // two for a missing name in an existing folder (whose lookup tells that the folder is there).
+    const size_t count = parts.size();
+    if (count == 0 || exists(spelt_path))
+        return spelt_path.empty() ? (absolute ? root : ".") : spelt_path;
+    const std::string parent = count > 1 ? spelt_path.substr(0, ends[count - 2]) : root;
+    if (parts.back() != L"..") {
+        FolderListings::Match last = state().folders.find_ignoring_case(parent, to_utf8(parts.back()));
+        if (last.folder_exists)
+            return join(parent, last.entry ? *last.entry : to_utf8(parts.back()));
+    }
+    size_t spelt = count - 1;
+    while (spelt > 0 && !exists(spelt_path.substr(0, ends[spelt - 1])))
+        --spelt;
+
+    std::string result = spelt > 0 ? spelt_path.substr(0, ends[spelt - 1]) : root;
+    bool folder_exists = true;  // once a component is missing, no later one can be found
+    for (size_t i = spelt; i < count; ++i) {
+        std::string name = to_utf8(parts[i]);
+        // Component number spelt is known to be missing as spelt.
+        if (folder_exists && parts[i] != L".." && (i == spelt || !exists(join(result, name)))) {
+            if (auto other = state().folders.find_ignoring_case(result, name).entry)
+                name = *other;
+            else
+                folder_exists = false;
         }
         result = join(result, name);
     }
@@ -236,13 +249,14 @@ std::wstring device_path(const std::string& linux_path) {
 }
 
 std::wstring module_file_name() {
+    std::string exe;
     {
         PathState& s = state();
         std::lock_guard<std::mutex> guard(s.lock);
         if (s.module_override)
             return *s.module_override;
+        exe = executable_path(s);
     }
-    std::string exe = executable_path();
     return exe.empty() ? std::wstring() : device_path(exe);
 }
 

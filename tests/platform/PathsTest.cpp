@@ -7,7 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 using namespace plat;
 using testing_support::process_root;
@@ -64,6 +66,48 @@ TEST(NativePath, ExactCaseWinsOverOtherSpellings) {
     EXPECT_EQ(native_path(L"\\data\\Readme"), temp.path() + "/data/Readme");
     // Neither spelling matches exactly: the first in byte order, the same every time.
     EXPECT_EQ(native_path(L"\\data\\readme"), temp.path() + "/data/README");
+}
+
+// The folder listings behind the case fallback are kept; whatever changes in a folder, by this
+// process or another, is seen at the next lookup.
+TEST(NativePath, CaseFallbackFollowsChangesToTheFolder) {
+    testing_support::TempRoot temp;
+    RootGuard guard;
+    set_device_root(temp.path());
+    const std::string pics = temp.path() + "/pics/";
+    temp.write("pics/Sky.png", "x");
+    // Long enough after the last change for the listing to be kept.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(native_path(L"\\pics\\sky_x2.png"), pics + "sky_x2.png");
+    EXPECT_EQ(native_path(L"\\PICS\\SKY.PNG"), pics + "Sky.png");
+
+    temp.write("pics/Sky_X2.png", "x");
+    EXPECT_EQ(native_path(L"\\pics\\sky_x2.png"), pics + "Sky_X2.png");
+    std::filesystem::remove(pics + "Sky.png");
+    EXPECT_EQ(native_path(L"\\pics\\sky.png"), pics + "sky.png");
+    EXPECT_EQ(native_path(L"\\pics\\sky_x2.PNG\\a"), pics + "Sky_X2.png/a");  // under a file
+    // Two changes in a row, each looked up at once, fall within one tick of the file clock.
+    temp.write("pics/Moon.png", "x");
+    EXPECT_EQ(native_path(L"\\pics\\moon.png"), pics + "Moon.png");
+    temp.write("pics/Star.png", "x");
+    EXPECT_EQ(native_path(L"\\pics\\STAR.png"), pics + "Star.png");
+
+    // Another folder put in the place of a kept one.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(native_path(L"\\pics\\MOON.png"), pics + "Moon.png");
+    std::filesystem::rename(pics, temp.path() + "/old");
+    temp.write("pics/Comet.png", "x");
+    EXPECT_EQ(native_path(L"\\pics\\comet.PNG"), pics + "Comet.png");
+    EXPECT_EQ(native_path(L"\\pics\\moon.png"), pics + "moon.png");
+
+    // More folders than are kept at once: every lookup still answers.
+    for (int i = 0; i < 40; ++i)
+        temp.write("many/F" + std::to_string(i) + "/Name", "x");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    for (int round = 0; round < 2; ++round)
+        for (int i = 0; i < 40; ++i)
+            EXPECT_EQ(native_path(L"\\MANY\\f" + std::to_wstring(i) + L"\\name"),
+                      temp.path() + "/many/F" + std::to_string(i) + "/Name");
 }
 
 TEST(NativePath, DotDotStopsAtTheRoot) {
