@@ -1,20 +1,16 @@
 #pragma once
+#include "app/PanelSchedulePeriod.h"
 #include "app/ScheduleDates.h"
 #include "base/TimeStamp.h"
-#include "skinner/controls/ControlButton.h"
-#include "skinner/controls/ControlFrame.h"
 #include "skinner/controls/ControlGrid.h"
-#include "skinner/controls/ControlTabElement.h"
 #include "skinner/controls/SelectionSingleCell.h"
 
 #include <vector>
 
-class FormSchedule;
-
 // One month, a column per week and a row per weekday after the column of
 // weekday names; days with alarms and today are marked. The names column
 // is never selected.
-class PanelScheduleMonth : public skinner::ControlTabElement {
+class PanelScheduleMonth : public PanelSchedulePeriod {
 public:
     class MonthCalendar : public skinner::ControlGrid, public skinner::GridSelectionStrategySingleCell {
     public:
@@ -57,28 +53,14 @@ public:
     PanelScheduleMonth(FormSchedule& schedule, skinner::ControlTabBase& tab, std::wstring_view name);
     ~PanelScheduleMonth() override;
 
-    void update(bool from_shared_date);
+    void update(bool from_shared_date) override;
     const liba::TimeStamp& get_month() const { return month_; }
 
-    using ControlTabElement::on_click;
-    int32_t on_click(skinner::Control* sender) override;
-    using ControlTabElement::on_menu_command;
-    int32_t on_menu_command(skinner::Control* sender, const std::wstring& command) override;
-    using ControlTabElement::on_create_menu;
-    int32_t on_create_menu(skinner::Control* sender, skinner::MenuRecord& menu) override;
-    void on_visible_changed(bool visible) override;
-
     MonthCalendar& get_list() { return list_; }
-    skinner::ControlFrame& get_caption() { return caption_; }
-    skinner::ControlButton& get_prev() { return prev_; }
-    skinner::ControlButton& get_next() { return next_; }
-    FormSchedule& get_schedule() { return schedule_; }
 
 private:
-    FormSchedule& schedule_;
+    void turn(int step) override;
+
     liba::TimeStamp month_;
     MonthCalendar list_;
-    skinner::ControlFrame caption_;
-    skinner::ControlButton prev_;
-    skinner::ControlButton next_;
 };

@@ -1,19 +1,15 @@
 #pragma once
+#include "app/PanelSchedulePeriod.h"
 #include "base/TimeStamp.h"
-#include "skinner/controls/ControlButton.h"
-#include "skinner/controls/ControlFrame.h"
 #include "skinner/controls/ControlGrid.h"
-#include "skinner/controls/ControlTabElement.h"
 #include "skinner/controls/SelectionSingleRow.h"
 
 #include <array>
 #include <utility>
 #include <vector>
 
-class FormSchedule;
-
 // The seven days of a week, each with a time line that marks its alarms.
-class PanelScheduleWeek : public skinner::ControlTabElement {
+class PanelScheduleWeek : public PanelSchedulePeriod {
 public:
     class WeekCalendar : public skinner::ControlGrid, public skinner::GridSelectionStrategySingleRow {
     public:
@@ -47,27 +43,16 @@ public:
     PanelScheduleWeek(FormSchedule& schedule, skinner::ControlTabBase& tab, std::wstring_view name);
     ~PanelScheduleWeek() override;
 
-    void update(bool from_shared_date);
+    void update(bool from_shared_date) override;
     const liba::TimeStamp& get_start() const { return start_; }
 
-    using ControlTabElement::on_click;
-    int32_t on_click(skinner::Control* sender) override;
-    using ControlTabElement::on_menu_command;
-    int32_t on_menu_command(skinner::Control* sender, const std::wstring& command) override;
-    using ControlTabElement::on_create_menu;
-    int32_t on_create_menu(skinner::Control* sender, skinner::MenuRecord& menu) override;
-    void on_visible_changed(bool visible) override;
     int32_t on_key_down(int32_t code) override;
 
     WeekCalendar& get_list() { return list_; }
-    skinner::ControlFrame& get_caption() { return caption_; }
-    FormSchedule& get_schedule() { return schedule_; }
 
 private:
-    FormSchedule& schedule_;
+    void turn(int step) override;
+
     liba::TimeStamp start_;
     WeekCalendar list_;
-    skinner::ControlFrame caption_;
-    skinner::ControlButton prev_;
-    skinner::ControlButton next_;
 };

@@ -3,18 +3,8 @@
 #include "app/Document.h"
 #include "app/FormSchedule.h"
 #include "base/Log.h"
-#include "skinner/MenuRecord.h"
 
 #include <algorithm>
-
-namespace {
-
-uint8_t startday() {
-    Document* document = Document::instance();
-    return document ? document->get_settings().get_startday() : schedule::startday_monday;
-}
-
-} // namespace
 
 PanelScheduleMonth::MonthCalendar::MonthCalendar(skinner::Container* parent, PanelScheduleMonth& panel)
     : ControlGrid(parent, L"listAlarms"), panel_(panel) {
@@ -204,11 +194,7 @@ int32_t PanelScheduleMonth::MonthCalendar::on_key_down(int32_t code) {
 }
 
 PanelScheduleMonth::PanelScheduleMonth(FormSchedule& schedule, skinner::ControlTabBase& tab, std::wstring_view name)
-    : ControlTabElement(tab, name), schedule_(schedule), list_(get_container(), *this),
-      caption_(get_container(), L"frmCaption"), prev_(get_container(), L"btnPrev"),
-      next_(get_container(), L"btnNext") {
-    prev_.set_wants_focus(false);
-    next_.set_wants_focus(false);
+    : PanelSchedulePeriod(schedule, tab, name), list_(get_container(), *this) {
     update(true);
 }
 
@@ -224,32 +210,4 @@ void PanelScheduleMonth::update(bool from_shared_date) {
     list_.update();
 }
 
-int32_t PanelScheduleMonth::on_click(skinner::Control* sender) {
-    if (sender != &prev_ && sender != &next_)
-        return ControlTabElement::on_click(sender);
-    month_.add_months(sender == &prev_ ? -1 : 1);
-    update(false);
-    return 1;
-}
-
-int32_t PanelScheduleMonth::on_menu_command(skinner::Control*, const std::wstring& command) {
-    const int first = schedule::first_day_of_command(command);
-    if (first < 0)
-        return 0;
-    if (Document* document = Document::instance())
-        document->get_settings().set_startday(uint8_t(first));
-    update(true);
-    return 0;
-}
-
-int32_t PanelScheduleMonth::on_create_menu(skinner::Control*, skinner::MenuRecord& menu) {
-    menu.entries.append(
-        schedule::first_day_menu([this](const std::wstring& key) { return translate(key); }, startday()));
-    return 1;
-}
-
-void PanelScheduleMonth::on_visible_changed(bool visible) {
-    if (visible)
-        update(true);
-    ControlTabElement::on_visible_changed(visible);
-}
+void PanelScheduleMonth::turn(int step) { month_.add_months(step); }

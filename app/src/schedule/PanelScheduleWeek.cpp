@@ -3,18 +3,8 @@
 #include "app/Document.h"
 #include "app/FormSchedule.h"
 #include "app/ScheduleDates.h"
-#include "skinner/MenuRecord.h"
 
 #include <algorithm>
-
-namespace {
-
-uint8_t startday() {
-    Document* document = Document::instance();
-    return document ? document->get_settings().get_startday() : schedule::startday_monday;
-}
-
-} // namespace
 
 PanelScheduleWeek::WeekCalendar::WeekCalendar(skinner::Container* parent, PanelScheduleWeek& panel)
     : ControlGrid(parent, L"listAlarms"), panel_(panel) {
@@ -91,12 +81,7 @@ int32_t PanelScheduleWeek::WeekCalendar::on_key_down(int32_t code) {
 }
 
 PanelScheduleWeek::PanelScheduleWeek(FormSchedule& schedule, skinner::ControlTabBase& tab, std::wstring_view name)
-    : ControlTabElement(tab, name), schedule_(schedule), list_(get_container(), *this),
-      caption_(get_container(), L"frmCaption"), prev_(get_container(), L"btnPrev"),
-      next_(get_container(), L"btnNext") {
-    // The keys belong to the week, whose left and right turn it.
-    prev_.set_wants_focus(false);
-    next_.set_wants_focus(false);
+    : PanelSchedulePeriod(schedule, tab, name), list_(get_container(), *this) {
     update(true);
 }
 
@@ -127,40 +112,12 @@ void PanelScheduleWeek::update(bool from_shared_date) {
     list_.set_selected_row(row >= 0 && row < schedule::days_per_week ? row : -1);
 }
 
-int32_t PanelScheduleWeek::on_click(skinner::Control* sender) {
-    if (sender != &prev_ && sender != &next_)
-        return ControlTabElement::on_click(sender);
-    start_.add_days(sender == &prev_ ? -schedule::days_per_week : schedule::days_per_week);
-    update(false);
-    return 1;
-}
-
-int32_t PanelScheduleWeek::on_menu_command(skinner::Control*, const std::wstring& command) {
-    const int first = schedule::first_day_of_command(command);
-    if (first < 0)
-        return 0;
-    if (Document* document = Document::instance())
-        document->get_settings().set_startday(uint8_t(first));
-    update(true);
-    return 0;
-}
-
-int32_t PanelScheduleWeek::on_create_menu(skinner::Control*, skinner::MenuRecord& menu) {
-    menu.entries.append(
-        schedule::first_day_menu([this](const std::wstring& key) { return translate(key); }, startday()));
-    return 1;
-}
-
-void PanelScheduleWeek::on_visible_changed(bool visible) {
-    if (visible)
-        update(true);
-    ControlTabElement::on_visible_changed(visible);
-}
+void PanelScheduleWeek::turn(int step) { start_.add_days(step * schedule::days_per_week); }
 
 int32_t PanelScheduleWeek::on_key_down(int32_t code) {
     if (code == skinner::key::right || code == skinner::key::left) {
         (code == skinner::key::right ? next_ : prev_).click();
         return 1;
     }
-    return ControlTabElement::on_key_down(code);
+    return PanelSchedulePeriod::on_key_down(code);
 }
