@@ -36,3 +36,21 @@ function(chimely_tool name)
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${ARG_LINK})
 endfunction()
+
+# Copies programs into a folder of the device tree, each as <name> from <target>, and appends the
+# files to the list variable `out`. A program is copied beside its place and renamed over it, so
+# one that is running keeps its old file.
+function(chimely_device_programs out dir)
+  set(files ${${out}})
+  foreach(program ${ARGN})
+    string(REPLACE ":" ";" program ${program})
+    list(GET program 0 name)
+    list(GET program 1 target)
+    add_custom_command(OUTPUT "${dir}/${name}"
+                       COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${target}> "${dir}/${name}.new"
+                       COMMAND ${CMAKE_COMMAND} -E rename "${dir}/${name}.new" "${dir}/${name}"
+                       DEPENDS ${target} VERBATIM)
+    list(APPEND files "${dir}/${name}")
+  endforeach()
+  set(${out} ${files} PARENT_SCOPE)
+endfunction()
