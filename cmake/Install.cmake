@@ -73,8 +73,9 @@ set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The device layer's library is private to the package (beside the programs).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CMAKE_BINARY_DIR}/platform")
-# Fonts are found through fontconfig and links open with xdg-open: neither shows in the linked libraries.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+# Fonts are found through fontconfig, links open with xdg-open and the SDL library is loaded when the
+# SDL screen opens: none of them shows in the linked libraries.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, libsdl2-2.0-0")
 # setcap gives the wake-up service the capability to wake the machine (post-installation step).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, libcap2-bin")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/install/postinst)
