@@ -3,6 +3,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 namespace screen_test {
 namespace {
@@ -18,6 +21,16 @@ TEST_F(ScreenTest, SignalWritesTheScreenshotOnTheScreensThread) {
     ui::Presenter::instance().pump();
     EXPECT_EQ(png_pixel(shot, 120, 100), rgb(0, 128, 255));
     unsetenv("CHIMELY_SCREENSHOT");
+}
+
+// The SDL library and the desktop libraries behind it are loaded only for the SDL screen.
+TEST_F(ScreenTest, HeadlessScreenLeavesTheSdlLibraryUnloaded) {
+    start_screen(L"Headless");
+    EXPECT_EQ(presenter_kind(), PresenterKind::headless);
+    EXPECT_TRUE(write_screenshot(root_file("headless.png")));
+    std::ifstream maps("/proc/self/maps");
+    std::string text((std::istreambuf_iterator<char>(maps)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text.find("libSDL2"), std::string::npos);
 }
 
 TEST_F(ScreenTest, BackNavigationHidesTheScreenUntilAWindowComesForward) {
