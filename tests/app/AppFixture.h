@@ -2,15 +2,10 @@
 // The program's main and ringing forms over a compiled test skin in the
 // program's folder, a Document with a one-word speech script and a playable
 // attention sound, a frozen fake clock at 07:00:20, and missed alarms.
-#include "ModelFixture.h"
+#include "FormsFixture.h"
 
-#include "../skinner/FormFixture.h"
 #include "../skinner/LogCapture.h"
-#include "app/Document.h"
-#include "os/Application.h"
-#include "skinner/Properties.h"
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -75,10 +70,10 @@ struct Ring {
     std::wstring note;
 };
 
-class AppTest : public model_fixture::ModelTest {
+class AppTest : public forms_fixture::FormsTest {
 protected:
     void SetUp() override {
-        ModelTest::SetUp();
+        FormsTest::SetUp();
         skin_fixture::set_profile(240, 320, plat::PlatformType::pocketpc);
         set_now("2026-03-07 07:00:20");
         const std::vector<uint8_t> image = skin_fixture::compile_skin(skin);
@@ -91,11 +86,6 @@ protected:
         properties.load_skin(skin_path, skinner::get_screen_size());
         properties.load_language(L"%app_path%/English.lng");
     }
-    void TearDown() override {
-        document.reset();
-        ModelTest::TearDown();
-    }
-
     // A once alarm of today at hour:minute.
     int add_alarm(int hour, int minute, const std::wstring& subject, const Ring& ring = {}) {
         Alarm alarm;
@@ -113,9 +103,6 @@ protected:
     std::vector<std::wstring> queued() const { return document->get_player().waiting(); }
 
     testing_support::LogCapture log;
-    os::Application application{nullptr};
-    std::unique_ptr<Document> document;
-    skinner::Properties properties;
 };
 
 inline bool ends_with(const std::wstring& text, std::wstring_view end) { return text.ends_with(end); }

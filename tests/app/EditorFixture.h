@@ -2,20 +2,15 @@
 // The editor's and the chooser's forms over one compiled test skin (also the
 // Document's dialogs skin), a Document in the test's device root and a fake
 // clock.
-#include "ModelFixture.h"
-
-#include "../skinner/FormFixture.h"
-#include "app/Document.h"
-#include "os/Application.h"
-#include "skinner/Properties.h"
-#include "skinner/controls/ControlButtonBase.h"
+#include "FormsFixture.h"
 
 #include <functional>
-#include <memory>
 #include <vector>
 #include <string>
 
 namespace editor_fixture {
+
+using forms_fixture::button_of;
 
 inline const char* const skin = R"(<skin id="editor" devices="">
   <design width="240" height="320"/>
@@ -109,14 +104,6 @@ inline const std::wstring language = L"periodEveryDay Every day\nperiodDayWeek D
                                      L"everydayweek4 Every Friday\neverydaymonth8 Every 8th\n"
                                      L"everydaymonth10 Every 10th\n";
 
-// The button of that name among the form's children.
-inline skinner::ControlButtonBase* button_of(skinner::Container& form, std::wstring_view name) {
-    for (skinner::Control* child : form.get_children())
-        if (child->get_name() == name)
-            return dynamic_cast<skinner::ControlButtonBase*>(child);
-    return nullptr;
-}
-
 // One step of a script run by the modal loops: a step that opens a modal
 // form queues the rest first, so that they reach the form it opens; any
 // other step queues them after itself, behind the close it may post.
@@ -141,39 +128,19 @@ inline void run_steps(std::vector<Step> steps) {
 
 // Clicks the button of whichever form runs modally then, writing the form's name down.
 inline Step click(std::wstring name, bool opens = false, std::wstring* seen = nullptr) {
-    return {[name, seen] {
-                skinner::Form* form = skinner::Form::modal_form();
-                ASSERT_TRUE(form);
-                if (seen)
-                    *seen = form->get_name();
-                skinner::ControlButtonBase* button = button_of(*form, name);
-                ASSERT_TRUE(button) << "no button";
-                button->click();
-            },
-            opens};
+    return {[name, seen] { forms_fixture::click_modal(name, seen); }, opens};
 }
 
 inline Step opens(std::wstring name) { return click(std::move(name), true); }
 inline Step act(std::function<void()> action, bool opening = false) { return {std::move(action), opening}; }
 
-class EditorTest : public model_fixture::ModelTest {
+class EditorTest : public forms_fixture::FormsTest {
 protected:
     void SetUp() override {
-        ModelTest::SetUp();
+        FormsTest::SetUp();
         set_now("2006-03-08 10:00:00");  // a Wednesday
-        write_language("test.lng", language);
-        document = std::make_unique<Document>();
-        properties.load(skin_fixture::write_skin(skin, "editor"), L"%app_path%/test.lng", {240, 320});
-        document->get_dialogs_skin().load(L"/skins/editor.skin", L"%app_path%/test.lng", {240, 320});
+        start_document(skin_fixture::write_skin(skin, "editor"), language);
     }
-    void TearDown() override {
-        document.reset();
-        ModelTest::TearDown();
-    }
-
-    os::Application application{nullptr};
-    skinner::Properties properties;
-    std::unique_ptr<Document> document;
 };
 
 } // namespace editor_fixture

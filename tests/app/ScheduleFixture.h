@@ -2,19 +2,15 @@
 // The schedule's forms over a compiled test skin whose pictures are one
 // colour each, a Document in the test's device root, a fake clock, and a
 // view that records the hints the forms send.
-#include "ModelFixture.h"
-
-#include "../skinner/FormFixture.h"
-#include "app/Document.h"
-#include "os/Application.h"
-#include "skinner/Properties.h"
-#include "skinner/controls/ControlButtonBase.h"
+#include "FormsFixture.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace schedule_fixture {
+
+using forms_fixture::button_of;
 
 // Picture colours: the icons, the day marks and the time line.
 inline const plat::COLORREF attention_icon = plat::rgb(255, 0, 0);
@@ -127,49 +123,28 @@ inline Alarm make_alarm(int type, const char* date, int hour, int minute, const 
     return alarm;
 }
 
-// The button of that name among the form's children.
-inline skinner::ControlButtonBase* button_of(skinner::Container& form, std::wstring_view name) {
-    for (skinner::Control* child : form.get_children())
-        if (child->get_name() == name)
-            return dynamic_cast<skinner::ControlButtonBase*>(child);
-    return nullptr;
-}
-
 // Clicks a button of whichever form runs modally when the loop comes to it.
 inline void click_later(std::wstring name) {
-    form_fixture::later([name] {
-        skinner::Form* form = skinner::Form::modal_form();
-        ASSERT_TRUE(form);
-        skinner::ControlButtonBase* button = button_of(*form, name);
-        ASSERT_TRUE(button) << "no button";
-        button->click();
-    });
+    form_fixture::later([name] { forms_fixture::click_modal(name); });
 }
 
-class ScheduleTest : public model_fixture::ModelTest {
+class ScheduleTest : public forms_fixture::FormsTest {
 protected:
     void SetUp() override {
-        ModelTest::SetUp();
+        FormsTest::SetUp();
         set_now("2006-03-08 10:00:00");  // a Wednesday
         // The binary run by hand keeps one root for all its tests.
         std::filesystem::remove(app_file("alarms.ini"));
         std::filesystem::remove(app_file("settings.ini"));
-        write_language("test.lng", language);
-        document = std::make_unique<Document>();
-        properties.load(write_schedule_skin(), L"%app_path%/test.lng", {240, 320});
+        start_document(write_schedule_skin(), language);
         EXPECT_EQ(properties.translate(L"monthfull3"), L"March");
-        document->get_dialogs_skin().load(L"/skins/schedule.skin", L"%app_path%/test.lng", {240, 320});
         recorder = std::make_unique<HintRecorder>();
     }
     void TearDown() override {
         recorder.reset();
-        document.reset();
-        ModelTest::TearDown();
+        FormsTest::TearDown();
     }
 
-    os::Application application{nullptr};
-    skinner::Properties properties;
-    std::unique_ptr<Document> document;
     std::unique_ptr<HintRecorder> recorder;
 };
 
