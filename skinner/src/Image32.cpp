@@ -39,7 +39,8 @@ bool Image32::create_from_picture(const Picture& picture, plat::POINT size, bool
 }
 
 bool Image32::grab(Canvas& canvas, plat::POINT position, plat::POINT size) {
-    if (!create(size))
+    // Every pixel is copied over, so an image of that size is used again.
+    if ((!bitmap_ || size.x != size_.x || size.y != size_.y) && !create(size))
         return false;
     {
         HDCSelector target(canvas.dc(), bitmap_);

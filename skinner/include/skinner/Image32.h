@@ -23,7 +23,8 @@ public:
     // the pixels beyond the picture are 0.
     bool create_from_picture(const Picture& picture, bool power_of_two);
     bool create_from_picture(const Picture& picture, plat::POINT size, bool power_of_two);
-    // The canvas pixels at the position, every alpha set to 255.
+    // The canvas pixels at the position, every alpha set to 255 (an image of
+    // that size already there is reused).
     bool grab(Canvas& canvas, plat::POINT position, plat::POINT size);
     // Copies the whole image to the canvas at the position.
     void put(Canvas& canvas, plat::POINT position) const;

@@ -93,17 +93,16 @@ void ControlWatch::paint(Canvas& canvas, plat::POINT clip_position, plat::POINT 
     const plat::POINT face_size = background_.get_size();
     if (face_size.x != 0 || face_size.y != 0)
         background_.draw_shifted(canvas, at, size);
-    Image32 face;
     // A control without area has nowhere to put hands (and no image to grab).
-    if (analog_ && size.x > 0 && size.y > 0 && face.grab(canvas, at, size)) {
+    if (analog_ && size.x > 0 && size.y > 0 && face_.grab(canvas, at, size)) {
         const liba::TimeStamp now = liba::TimeStamp::now();
         const Angles angles = angles_at(now.hour(), now.minute(), now.second());
-        const Pixels32 pixels = face.pixels();
+        const Pixels32 pixels = face_.pixels();
         const RasterPoint centre{size.x * centre_x_percent_ / 100, size.y * centre_y_percent_ / 100};
         draw_hand(pixels, centre, hands_[hand_hour], angles.hour);
         draw_hand(pixels, centre, hands_[hand_minute], angles.minute);
         draw_hand(pixels, centre, hands_[hand_second], angles.second);
-        face.put(canvas, at);
+        face_.put(canvas, at);
     }
     Control::paint(canvas, clip_position, clip_size);
     canvas.pop_clip();

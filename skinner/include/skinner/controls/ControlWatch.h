@@ -46,6 +46,7 @@ private:
     std::array<Hand, 3> hands_;  // hour, minute, second: the drawing order
     int32_t centre_x_percent_ = 50;
     int32_t centre_y_percent_ = 50;
+    Image32 face_;  // the face as drawn, under the hands; kept from one second's paint to the next
 };
 
 } // namespace skinner
