@@ -138,7 +138,7 @@ void run_resident(os::Application& application, const std::wstring& command_line
     document.get_queue().fill_from(Document::fill_start(liba::TimeStamp::now()));
     const plat::POINT screen = skinner::get_screen_size();
     Settings& settings = document.get_settings();
-    skin_choice::load_app_skin(properties, settings, screen);
+    skin_choice::load_first_skin(properties, settings, screen);
     if (!properties.load_language(settings.get_language()))
         liba::get_log() << L"language {" << settings.get_language() << L"} does not load\n";
     FormMain form(properties);

@@ -24,5 +24,8 @@ bool fits(std::wstring_view path, plat::POINT screen);
 // Loads the settings' skin into properties, or the default skin when that one
 // does not fit (the setting then names the default).
 void load_app_skin(skinner::Properties& properties, Settings& settings, plat::POINT screen);
+// The same at start-up, before any form is built from properties: the skin is
+// read only once.
+void load_first_skin(skinner::Properties& properties, Settings& settings, plat::POINT screen);
 
 } // namespace skin_choice

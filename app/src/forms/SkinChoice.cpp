@@ -13,6 +13,18 @@ bool fits(std::wstring_view path, plat::POINT screen) {
     return !probe.empty() && probe.choose_form(main_form) != 0;
 }
 
+void load_first_skin(skinner::Properties& properties, Settings& settings, plat::POINT screen) {
+    // No form is built from the properties yet, so the skin is read once and checked where it lies.
+    properties.load_skin(settings.get_skin(), screen);
+    skinner::PropertiesImpl& loaded = properties.get_impl();
+    if (!loaded.empty() && loaded.choose_form(main_form) != 0)
+        return;
+    liba::get_log() << L"skin {" << settings.get_skin() << L"} does not load for this screen; using the default skin\n";
+    if (!liba::paths_equal(settings.get_skin(), Settings::default_skin))
+        settings.set_skin(Settings::default_skin);
+    properties.load_skin(Settings::default_skin, screen);
+}
+
 void load_app_skin(skinner::Properties& properties, Settings& settings, plat::POINT screen) {
     std::wstring path = settings.get_skin();
     if (!fits(path, screen)) {
