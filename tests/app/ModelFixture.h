@@ -1,6 +1,7 @@
 #pragma once
 // The program's folder in the test's device root, where the model keeps its
 // files, and a fake clock for the alarm queue.
+#include "../alarm/AlarmTestSupport.h"
 #include "TempRoot.h"
 #include "base/TimeStamp.h"
 #include "plat/Clock.h"
@@ -17,12 +18,7 @@
 
 namespace model_fixture {
 
-inline liba::TimeStamp at(const char* text) {
-    plat::SystemTime fields;
-    liba::TimeStamp time;
-    EXPECT_TRUE(plat::parse_local_time(text, fields) && time.set_system_time(fields)) << text;
-    return time;
-}
+using alarm_test::at;
 
 inline std::string text(const liba::TimeStamp& time) { return plat::format_local_time(time.system_time()); }
 

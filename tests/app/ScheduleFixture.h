@@ -114,10 +114,7 @@ struct HintRecorder : liba::Document<Document, HintNewAlarm>::View {
 
 inline Alarm make_alarm(int type, const char* date, int hour, int minute, const std::wstring& subject = L"",
                         AlarmEvents events = {}, const std::wstring& note = L"") {
-    Alarm alarm;
-    alarm.set_periodicity(type, model_fixture::at(date));
-    alarm.set_time(hour, minute);
-    alarm.set_subject(subject);
+    Alarm alarm = alarm_test::make_alarm(type, date, hour, minute, subject.c_str());
     alarm.set_events(events);
     alarm.set_note(note);
     return alarm;
