@@ -28,6 +28,20 @@ wait_until() {
     done
 }
 
+# lint_case WHAT COMMAND...: one case of a lint; counts it in `cases` and, when the command
+# fails, in `failures`, naming WHAT with the first lines of the command's output.
+lint_case() {
+    local what=$1 rc=0
+    shift
+    cases=$((cases + 1))
+    "$@" > "$ROOT/out" 2>&1 || rc=$?
+    if [ "$rc" != 0 ]; then
+        failures=$((failures + 1))
+        echo "FAILED: $what (exit $rc):" >&2
+        sed 's/^/    /' "$ROOT/out" | head -20 >&2
+    fi
+}
+
 no_waker() { [ -z "$(wakers_of_root)" ]; }
 has_waker() { [ -n "$(wakers_of_root)" ]; }
 

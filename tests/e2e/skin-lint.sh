@@ -39,14 +39,8 @@ while read -r class skin_kind; do
         device_skin="\\Program Files\\Chimely\\${skin//\//\\}"
         for size in $SIZES; do
             for profile in $PROFILES; do
-                cases=$((cases + 1))
-                rc=0
-                timeout 30 "$LINT" "$device_skin" "$class" "$size" "$profile" > "$ROOT/out" 2>&1 || rc=$?
-                if [ "$rc" != 0 ]; then
-                    failures=$((failures + 1))
-                    echo "FAILED: $class on $skin at $size $profile (exit $rc):" >&2
-                    sed 's/^/    /' "$ROOT/out" | head -20 >&2
-                fi
+                lint_case "$class on $skin at $size $profile" \
+                    timeout 30 "$LINT" "$device_skin" "$class" "$size" "$profile"
             done
         done
     done

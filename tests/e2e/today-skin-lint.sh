@@ -10,15 +10,8 @@ printf 'wait 200\n' > "$ROOT/script.txt"
 cases=0 failures=0
 for size in 176x220 240x320 480x640 128x160; do
     for profile in pocketpc pocketpc-old smartphone; do
-        cases=$((cases + 1))
-        rc=0
-        CHIMELY_SCREEN=$size CHIMELY_PLATFORM=$profile CHIMELY_INPUT="$ROOT/script.txt" \
-            timeout 30 "$ROOT/Program Files/Chimely/today-host" > "$ROOT/out" 2>&1 || rc=$?
-        if [ "$rc" != 0 ]; then
-            failures=$((failures + 1))
-            echo "FAILED: the item at $size $profile (exit $rc):" >&2
-            sed 's/^/    /' "$ROOT/out" | head -20 >&2
-        fi
+        lint_case "the item at $size $profile" env CHIMELY_SCREEN=$size CHIMELY_PLATFORM=$profile \
+            CHIMELY_INPUT="$ROOT/script.txt" timeout 30 "$ROOT/Program Files/Chimely/today-host"
     done
 done
 echo "item skin lint: $cases cases, $failures failed"
