@@ -374,3 +374,47 @@ TEST(Form, ALaterStartBringsTheOpenChildFormForward) {
     EXPECT_EQ(main.texts, std::vector<std::wstring>{L""});
     EXPECT_EQ(foreground, child_window);
 }
+
+namespace {
+
+// A child that asks for more height than its skin gives it.
+class Tall : public Control {
+public:
+    Tall(Container* parent, std::wstring_view name) : Control(parent, name) {}
+    plat::POINT get_preferred_size() override { return {get_skin_size().x, get_skin_size().y + 50}; }
+};
+
+} // namespace
+
+TEST(Form, FormWithoutASizeIsAsLargeAsItsWindowWithItsBackgroundAndAnchors) {
+    FormWorld world;
+    const plat::ScreenProfile& profile = plat::screen_profile();
+    world.properties.load_skin(skin_fixture::write_skin(R"(<skin id="unsized" devices="">
+  <design width="240" height="320"/>
+  <form name="Unsized">
+    <picture name="Background" image="red"/>
+    <int name="StartPosition" value="1"/>
+    <control name="btnCorner"><point name="Position" x="-30" y="-20"/><point name="Size" x="30" y="20"/>
+      <string name="AnchorX" value="MAX_SIDE"/><string name="AnchorY" value="MAX_SIDE"/></control>
+    <control name="lstTall"><point name="Position" x="0" y="0"/><point name="Size" x="10" y="10"/>
+      <string name="AnchorY" value="BOTH_SIDE"/></control>
+  </form>
+</skin>)", "unsized"), {profile.width, profile.height});
+    TestForm form(&world.properties, L"Unsized");
+    Recorder corner(&form, L"btnCorner");
+    Tall tall(&form, L"lstTall");
+    plat::run_until_idle();
+    const plat::RECT window = window_rect(form);
+    EXPECT_TRUE(same(window, {0, 26, 240, 294}));  // where the device put it: the work area
+    EXPECT_EQ(form.get_size().x, 240);
+    EXPECT_EQ(form.get_size().y, 268);
+    EXPECT_EQ(corner.get_position().x, 210);
+    EXPECT_EQ(corner.get_position().y, 248);
+    EXPECT_EQ(plat::window_pixel(form.get_window(), 200, 200), plat::rgb(255, 0, 0));
+
+    // Placing again keeps the window's size, though a child's wish gives a needed height of 50.
+    plat::send_message(form.get_window(), plat::WM_SETTINGCHANGE, setting_full_screen, 0);
+    plat::run_until_idle();
+    EXPECT_TRUE(same(window_rect(form), window));
+    EXPECT_EQ(form.get_size().y, 268);
+}

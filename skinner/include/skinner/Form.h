@@ -117,6 +117,8 @@ protected:
 
 private:
     void construct();
+    // The skin gives the form a "Size" (its reference size is not 0 x 0).
+    bool has_own_size() const;
     bool take_close_pending();
     static void set_full_screen_mode(bool full_screen);
 

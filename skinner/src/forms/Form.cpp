@@ -92,6 +92,13 @@ void Form::construct() {
     start_position_ = get_int_property(L"StartPosition", 0);
     start_position_x_ = get_int_property(L"StartPositionX", start_position_);
     start_position_y_ = get_int_property(L"StartPositionY", start_position_);
+    // The window's first WM_SIZE came before the form was attached to it; a
+    // form without a size of its own takes the window's.
+    if (!has_own_size()) {
+        plat::RECT client;
+        plat::get_client_rect(get_window(), client);
+        set_rect({0, 0}, {client.right - client.left, client.bottom - client.top});
+    }
     update_position();
     repaint_all();
     mark_menu_dirty();
@@ -150,8 +157,9 @@ void Form::update_position() {
     const plat::POINT size{std::max(current.x, needed.x), std::max(current.y, needed.y)};
     const plat::POINT position = get_window_position();
     const plat::POINT skin = get_point_property(L"Position", {0, 0});
+    // A form without a size of its own is as large as its window: it is never placed.
     if (start_position_x_ == start_position::keep || start_position_y_ == start_position::keep ||
-        (current.x == 0 && current.y == 0))
+        !has_own_size() || (current.x == 0 && current.y == 0))
         return;
     const plat::RECT work = work_area();
     plat::RECT reference = work;
@@ -288,6 +296,11 @@ bool Form::run_plain_loop() {
         if (take_close_pending())
             return true;
     }
+}
+
+bool Form::has_own_size() const {
+    const plat::POINT own = get_reference_size();
+    return own.x != 0 || own.y != 0;
 }
 
 bool Form::take_close_pending() { return std::exchange(close_pending_, false); }
