@@ -14,6 +14,14 @@ constexpr int64_t half = 0x8000;
 // and the fixed-point arithmetic stays far from overflow.
 constexpr double far_away = 16777216.0;
 
+uint32_t word(const uint8_t* row, int64_t x) {
+    uint32_t value = 0;
+    std::memcpy(&value, row + x * 4, 4);
+    return value;
+}
+
+void put_word(uint8_t* row, int64_t x, uint32_t value) { std::memcpy(row + x * 4, &value, 4); }
+
 struct Vertex {
     int64_t x = 0; // 16.16
     int64_t y = 0;
@@ -32,6 +40,16 @@ int64_t edge_x(const Vertex& a, const Vertex& b, int64_t y) {
 uint32_t lerp(uint32_t a, uint32_t b, uint32_t f) {
     uint32_t rb = (((a & pair_mask) * (256 - f) + (b & pair_mask) * f) >> 8) & pair_mask;
     uint32_t ag = ((((a >> 8) & pair_mask) * (256 - f) + ((b >> 8) & pair_mask) * f) >> 8) & pair_mask;
+    return rb | ag << 8;
+}
+
+// d + floor(a (s − d) / 256) equals floor((d (256 − a) + s a) / 256), which
+// needs no signs and so works on two channels at once. Kept here, apart from
+// blend_pixel, so the triangle loop has it inline.
+uint32_t mix_over(uint32_t d, uint32_t s) {
+    uint32_t a = s >> 24;
+    uint32_t rb = (((d & pair_mask) * (256 - a) + (s & pair_mask) * a) >> 8) & pair_mask;
+    uint32_t ag = ((((d >> 8) & pair_mask) * (256 - a) + ((s >> 8) & pair_mask) * a) >> 8) & pair_mask;
     return rb | ag << 8;
 }
 
@@ -55,13 +73,20 @@ struct Sampler {
             return top + int((texel - top) & wrap_y);
         return int(std::clamp<int64_t>(texel, top, bottom));
     }
-    uint32_t sample(int64_t u, int64_t v) const {
+    // The bilinear sample at (u, v); with skip_clear, 0 as soon as all four texels are
+    // fully transparent (their mix is then transparent too, and blends to nothing).
+    uint32_t sample(int64_t u, int64_t v, bool skip_clear) const {
         int64_t su = u - half, sv = v - half;
         int64_t tx = su >> 16, ty = sv >> 16;
         uint32_t fx = uint32_t(su >> 8) & 0xFF, fy = uint32_t(sv >> 8) & 0xFF;
         int x0 = column(tx), x1 = column(tx + 1), y0 = row(ty), y1 = row(ty + 1);
-        uint32_t upper = lerp(source->get(x0, y0), source->get(x1, y0), fx);
-        uint32_t lower = lerp(source->get(x0, y1), source->get(x1, y1), fx);
+        const uint8_t* row0 = source->pixels + int64_t(y0) * source->stride;
+        const uint8_t* row1 = source->pixels + int64_t(y1) * source->stride;
+        const uint32_t t00 = word(row0, x0), t10 = word(row0, x1), t01 = word(row1, x0), t11 = word(row1, x1);
+        if (skip_clear && ((t00 | t10 | t01 | t11) >> 24) == 0)
+            return 0;
+        uint32_t upper = lerp(t00, t10, fx);
+        uint32_t lower = lerp(t01, t11, fx);
         return lerp(upper, lower, fy);
     }
 };
@@ -93,11 +118,16 @@ void fill_triangle(const Pixels32& dst, const Sampler& sampler, Vertex a, Vertex
             continue;
         int64_t u = sampler.u0 + from * sampler.du_dx + row * sampler.du_dy;
         int64_t v = sampler.v0 + from * sampler.dv_dx + row * sampler.dv_dy;
+        uint8_t* line = dst.pixels + row * dst.stride;
         for (int64_t x = from; x < to; ++x, u += sampler.du_dx, v += sampler.dv_dx) {
-            uint32_t pixel = sampler.sample(u, v);
-            if (blend)
-                pixel = blend_pixel(dst.get(int(x), int(row)), pixel);
-            dst.set(int(x), int(row), pixel);
+            uint32_t pixel = sampler.sample(u, v, blend);
+            if (blend) {
+                // A transparent pixel blends to the destination as it is.
+                if ((pixel >> 24) == 0)
+                    continue;
+                pixel = mix_over(word(line, x), pixel);
+            }
+            put_word(line, x, pixel);
         }
     }
 }
@@ -114,14 +144,7 @@ void Pixels32::set(int x, int y, uint32_t value) const {
     std::memcpy(pixels + int64_t(y) * stride + int64_t(x) * 4, &value, 4);
 }
 
-uint32_t blend_pixel(uint32_t d, uint32_t s) {
-    // d + floor(a (s − d) / 256) equals floor((d (256 − a) + s a) / 256), which
-    // needs no signs and so works on two channels at once.
-    uint32_t a = s >> 24;
-    uint32_t rb = (((d & pair_mask) * (256 - a) + (s & pair_mask) * a) >> 8) & pair_mask;
-    uint32_t ag = ((((d >> 8) & pair_mask) * (256 - a) + ((s >> 8) & pair_mask) * a) >> 8) & pair_mask;
-    return rb | ag << 8;
-}
+uint32_t blend_pixel(uint32_t d, uint32_t s) { return mix_over(d, s); }
 
 void draw_transformed_bitmap(const Pixels32& destination, const Pixels32& source, RasterPoint centre,
                              RasterPoint origin, RasterPoint size, RasterPoint pivot, double angle, bool wrap,

@@ -29,6 +29,10 @@ const char* const watch_skin = R"(<skin id="w"><design width="240" height="320"/
       <picture name="MinuteArrow" image="minute" p1="3 42" p2="3 42"/></control>
     <control name="frmMinuteOnly"><point name="Size" x="100" y="100"/>
       <picture name="MinuteArrow" image="minute" p1="3 42" p2="3 42"/></control>
+    <control name="frmGlass"><point name="Size" x="100" y="100"/>
+      <picture name="Background" image="glass"/></control>
+    <control name="frmGlassFace"><point name="Size" x="100" y="100"/><string name="analog" value="0"/>
+      <picture name="Background" image="glass"/></control>
     <control name="frmNothing"><point name="Size" x="0" y="0"/>
       <picture name="Background" image="grey"/>
       <picture name="MinuteArrow" image="minute" p1="3 42" p2="3 42"/></control>
@@ -46,6 +50,8 @@ struct WatchTest : testing::Test {
         write_picture("hour", 6, 30, red);
         write_picture("minute", 6, 44, green);
         write_picture("second", 6, 48, blue);
+        write_picture("glass", 8, 8, red);
+        write_picture("glass_8", 8, 8, plat::rgb(0, 0, 128));  // alpha 128
         properties.load_skin(write_skin(watch_skin), {240, 320});
         owner = std::make_unique<Container>(&form, &properties, L"Form", creation_named, nullptr);
         plat::SystemTime now;
@@ -125,4 +131,25 @@ TEST_F(WatchTest, FaceAloneWithoutAnalogAndMissingHandsAreLeftOut) {
     Screen empty(100, 100, white);
     nothing.paint(*empty.canvas, {0, 0}, {100, 100});
     EXPECT_EQ(empty.ink(white).right, 0);
+}
+
+TEST_F(WatchTest, AnAlphaFaceUnderTheHandsGivesThePixelsOfTheFaceDrawnAlone) {
+    // The clock blends an alpha face into its own image; the face drawn by itself is the reference.
+    ControlWatch clock(owner.get(), L"frmGlass");
+    ControlWatch face(owner.get(), L"frmGlassFace");
+    Screen drawn(100, 100, white), reference(100, 100, white);
+    for (Screen* screen : {&drawn, &reference})
+        plat::fill_rect(screen->dc, {20, 30, 70, 60}, blue);
+    face.paint(*reference.canvas, {0, 0}, {100, 100});
+    clock.paint(*drawn.canvas, {0, 0}, {100, 100});
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x)
+            ASSERT_EQ(drawn.at(x, y), reference.at(x, y)) << x << "," << y;
+    EXPECT_EQ(reference.at(5, 5), plat::rgb(255, 127, 127));  // red at half alpha over white
+    EXPECT_EQ(reference.at(40, 40), plat::rgb(127, 0, 127));  // and over blue
+    face.paint(*reference.canvas, {0, 0}, {100, 100});
+    clock.paint(*drawn.canvas, {0, 0}, {100, 100});
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x)
+            ASSERT_EQ(drawn.at(x, y), reference.at(x, y)) << x << "," << y;
 }

@@ -2,6 +2,7 @@
 
 #include "base/TimeStamp.h"
 
+#include <cstring>
 #include <numbers>
 
 namespace skinner {
@@ -52,6 +53,7 @@ void ControlWatch::read_skin() {
     hands_[hand_second].picture = get_picture_property(L"SecondArrow", Picture());
     centre_x_percent_ = get_int_property(L"center_x_percent", 50);
     centre_y_percent_ = get_int_property(L"center_y_percent", 50);
+    face_picture_size_ = {};
     // An empty picture makes no image (the power-of-two rounding would give
     // it one pixel): its hand is left out.
     for (Hand& hand : hands_) {
@@ -86,15 +88,51 @@ void ControlWatch::draw_hand(const Pixels32& face, RasterPoint centre, const Han
                             angle, true, true);
 }
 
+// The alpha face picture over the grabbed canvas pixels, as drawing the picture and
+// grabbing again gives them: blended, alpha 255. The picture is rendered once per size.
+bool ControlWatch::blend_face_picture(const Pixels32& face, plat::POINT size) {
+    if (face_picture_size_.x != size.x || face_picture_size_.y != size.y) {
+        face_picture_size_ = {};
+        if (!face_picture_.create_from_picture(background_, size, false))
+            return false;
+        face_picture_size_ = size;
+    }
+    const Pixels32 picture = face_picture_.pixels();
+    for (int y = 0; y < face.height; ++y) {
+        uint8_t* row = face.pixels + int64_t(y) * face.stride;
+        const uint8_t* over = picture.pixels + int64_t(y) * picture.stride;
+        for (int x = 0; x < face.width; ++x) {
+            uint32_t under = 0, above = 0;
+            std::memcpy(&above, over + int64_t(x) * 4, 4);
+            // A transparent pixel leaves the grabbed one, whose alpha is already 255.
+            if ((above >> 24) == 0)
+                continue;
+            std::memcpy(&under, row + int64_t(x) * 4, 4);
+            const uint32_t value = blend_pixel(under, above) | 0xFF000000u;
+            std::memcpy(row + int64_t(x) * 4, &value, 4);
+        }
+    }
+    return true;
+}
+
 void ControlWatch::paint(Canvas& canvas, plat::POINT clip_position, plat::POINT clip_size) {
     const plat::POINT at = get_position();
     const plat::POINT size = get_size();
     canvas.push_clip(at, size);
     const plat::POINT face_size = background_.get_size();
-    if (face_size.x != 0 || face_size.y != 0)
+    const bool has_face = face_size.x != 0 || face_size.y != 0;
+    const bool has_area = size.x > 0 && size.y > 0;
+    // Under the hands an alpha face is blended into the grabbed image itself: the
+    // canvas gets the same pixels from the image's put, within the same clip.
+    const PictureRep* rep = background_.get_rep();
+    const bool blend_into_face =
+        analog_ && has_area && has_face && background_.loaded() && rep && rep->alpha && rep->mask;
+    if (has_face && !blend_into_face)
         background_.draw_shifted(canvas, at, size);
     // A control without area has nowhere to put hands (and no image to grab).
-    if (analog_ && size.x > 0 && size.y > 0 && face_.grab(canvas, at, size)) {
+    if (analog_ && has_area && face_.grab(canvas, at, size)) {
+        if (blend_into_face)
+            blend_face_picture(face_.pixels(), size);
         const liba::TimeStamp now = liba::TimeStamp::now();
         const Angles angles = angles_at(now.hour(), now.minute(), now.second());
         const Pixels32 pixels = face_.pixels();

@@ -40,6 +40,7 @@ private:
 
     void read_skin();
     void draw_hand(const Pixels32& face, RasterPoint centre, const Hand& hand, double angle) const;
+    bool blend_face_picture(const Pixels32& face, plat::POINT size);
 
     bool analog_ = true;
     Picture background_;
@@ -47,6 +48,10 @@ private:
     int32_t centre_x_percent_ = 50;
     int32_t centre_y_percent_ = 50;
     Image32 face_;  // the face as drawn, under the hands; kept from one second's paint to the next
+    // An alpha face picture rendered at the control's size, blended over the grabbed
+    // canvas each second instead of rendered anew; none until the first such paint.
+    Image32 face_picture_;
+    plat::POINT face_picture_size_;
 };
 
 } // namespace skinner
