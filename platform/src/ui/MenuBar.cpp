@@ -67,6 +67,19 @@ int index_of_locked(const BarRecord& bar, uint32_t command) {
     return -1;
 }
 
+// Locked. The bar's button with a command; null (with the error set) for none.
+MenuBarButton* button_locked(HWND bar, uint32_t command) {
+    BarRecord* record = find_locked(bar);
+    if (!record)
+        return nullptr;
+    const int index = index_of_locked(*record, command);
+    if (index < 0) {
+        set_last_error(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return &record->buttons[size_t(index)];
+}
+
 MenuBarButton plain(uint32_t command, std::wstring text) {
     MenuBarButton button;
     button.command = command;
@@ -445,29 +458,19 @@ bool menu_bar_delete_button(HWND bar, int index) {
 
 bool menu_bar_set_button_text(HWND bar, uint32_t command, std::wstring_view text) {
     std::lock_guard lock(ui::bars().mutex);
-    BarRecord* record = ui::find_locked(bar);
-    if (!record)
+    MenuBarButton* button = ui::button_locked(bar, command);
+    if (!button)
         return false;
-    const int index = ui::index_of_locked(*record, command);
-    if (index < 0) {
-        set_last_error(ERROR_INVALID_PARAMETER);
-        return false;
-    }
-    record->buttons[size_t(index)].text = std::wstring(text);
+    button->text = std::wstring(text);
     return true;
 }
 
 bool menu_bar_enable_button(HWND bar, uint32_t command, bool enabled) {
     std::lock_guard lock(ui::bars().mutex);
-    BarRecord* record = ui::find_locked(bar);
-    if (!record)
+    MenuBarButton* button = ui::button_locked(bar, command);
+    if (!button)
         return false;
-    const int index = ui::index_of_locked(*record, command);
-    if (index < 0) {
-        set_last_error(ERROR_INVALID_PARAMETER);
-        return false;
-    }
-    uint8_t& state = record->buttons[size_t(index)].state;
+    uint8_t& state = button->state;
     state = enabled ? uint8_t(state | TBSTATE_ENABLED) : uint8_t(state & ~TBSTATE_ENABLED);
     return true;
 }
