@@ -11,6 +11,7 @@
 #include "plat/Text.h"
 #include "plat/Window.h"
 
+#include <clocale>
 #include <cstdio>
 #include <string>
 
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "skinprobe: cannot read the language file %s\n", argv[2]);
         return 1;
     }
+    std::setlocale(LC_TIME, "");  // the calendar controls' names, as the program shows them
     plat::start_screen(L"skinprobe");
     {
         probe::ProbeForm form(

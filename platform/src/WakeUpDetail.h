@@ -1,6 +1,7 @@
 #pragma once
 #include "plat/WakeUp.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,13 @@ struct RegistrationFile {
     WakeUpRegistration reg;
 };
 std::vector<RegistrationFile> list_registrations();
+// The instant, in seconds since 1970 (UTC), that a local date and time of day
+// stand for under the time zone's rules (TZ, else the system's zone, read
+// again on every call; milliseconds do not count). A time that a change of
+// the clocks skips (02:30 on the spring day in Berlin) is the first moment
+// after the gap (03:00); a time that occurs twice is the first of them.
+int64_t utc_seconds_of_local_time(const SystemTime& local);
+
 // The environment variable that tells a started program which registration's
 // time it was started for.
 constexpr char wake_due_variable[] = "CHIMELY_WAKE_DUE";

@@ -5,6 +5,7 @@
 #include "plat/Paths.h"
 #include "plat/Text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <linux/capability.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -24,8 +26,11 @@
 namespace plat {
 namespace {
 
-constexpr uint64_t ticks_per_ms = 10000;
+constexpr int64_t ns_per_ms = 1000000;
+constexpr int64_t ns_per_second = 1000000000;
 constexpr int longest_sleep_ms = 60 * 1000;   // re-evaluate at least once a minute
+// Beyond the largest step a zone's offset has ever made (a whole day), on either side.
+constexpr int64_t offset_reach_seconds = 2 * 24 * 3600;
 
 class ServiceLock {
 public:
@@ -135,10 +140,25 @@ void drop_capabilities(bool keep_wake_alarm) {
     ::syscall(SYS_capset, &header, data);
 }
 
-uint64_t wall_clock_ns() {
+int64_t wall_clock_ns() {
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    return uint64_t(now.tv_sec) * 1000000000ull + uint64_t(now.tv_nsec);
+    return int64_t(now.tv_sec) * ns_per_second + now.tv_nsec;
+}
+
+// The instant a local time stands for, in nanoseconds since 1970 on the wall clock's scale.
+int64_t instant_of(const SystemTime& local) {
+    return wake_up_detail::utc_seconds_of_local_time(local) * ns_per_second + local.milliseconds * ns_per_ms;
+}
+
+// "YYYY-MM-DD HH:MM:SS UTC" of an instant in nanoseconds since 1970.
+std::string format_utc(int64_t instant_ns) {
+    const time_t seconds = time_t(instant_ns / ns_per_second);
+    tm fields{};
+    ::gmtime_r(&seconds, &fields);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &fields);
+    return text;
 }
 
 // Time spent suspended so far: the boot clock runs on in suspend, the
@@ -183,17 +203,16 @@ public:
 
     int fd() const { return fd_; }
     bool alarm() const { return alarm_; }
-    // Arms the timer wait_ticks (100 ns) from now; a time not ahead is never
-    // armed, or the real-time clock would wake the machine over and over.
-    bool arm(uint64_t wait_ticks) {
-        if (fd_ < 0 || wait_ticks == 0) {
+    // Arms the timer at an instant of the wall clock; one not ahead of it is
+    // never armed, or the real-time clock would wake the machine over and over.
+    bool arm_at(int64_t wall_ns) {
+        if (fd_ < 0 || wall_ns <= wall_clock_ns()) {
             disarm();
             return false;
         }
-        uint64_t at = wall_clock_ns() + wait_ticks * 100;
         itimerspec spec{};
-        spec.it_value.tv_sec = time_t(at / 1000000000ull);
-        spec.it_value.tv_nsec = long(at % 1000000000ull);
+        spec.it_value.tv_sec = time_t(wall_ns / ns_per_second);
+        spec.it_value.tv_nsec = long(wall_ns % ns_per_second);
         return ::timerfd_settime(fd_, TFD_TIMER_ABSTIME, &spec, nullptr) == 0;
     }
     void disarm() {
@@ -235,6 +254,51 @@ private:
 
 } // namespace
 
+namespace wake_up_detail {
+
+int64_t utc_seconds_of_local_time(const SystemTime& local) {
+    ::tzset();  // a new zone (TZ, or the system's) counts from now on
+    tm fields{};
+    fields.tm_year = local.year - 1900;
+    fields.tm_mon = local.month - 1;
+    fields.tm_mday = local.day;
+    fields.tm_hour = local.hour;
+    fields.tm_min = local.minute;
+    fields.tm_sec = local.second;
+    const int64_t wanted = ::timegm(&fields);  // the local time's fields counted as if UTC
+    const auto offset_at = [](int64_t instant) {
+        const time_t t = time_t(instant);
+        tm shown{};
+        ::localtime_r(&t, &shown);
+        return int64_t(shown.tm_gmtoff);
+    };
+    const auto local_at = [&](int64_t instant) { return instant + offset_at(instant); };
+    // The offsets in force around the time: each that shows the wanted time
+    // there gives one instant it stands for, and the earliest is taken.
+    const int64_t offsets[] = {offset_at(wanted - offset_reach_seconds), offset_at(wanted),
+                               offset_at(wanted + offset_reach_seconds)};
+    std::optional<int64_t> first;
+    int64_t lowest = offsets[0], highest = offsets[0];
+    for (int64_t offset : offsets) {
+        lowest = std::min(lowest, offset);
+        highest = std::max(highest, offset);
+        if (local_at(wanted - offset) == wanted && (!first || wanted - offset < *first))
+            first = wanted - offset;
+    }
+    if (first)
+        return *first;
+    // None shows it: the clocks skip it. The first instant whose local time
+    // lies at or past it is the end of the gap.
+    int64_t before = wanted - highest, after = wanted - lowest;
+    while (after - before > 1) {
+        const int64_t middle = before + (after - before) / 2;
+        (local_at(middle) >= wanted ? after : before) = middle;
+    }
+    return after;
+}
+
+} // namespace wake_up_detail
+
 int run_wake_up_service() {
     ServiceLock lock;
     if (!lock.take())
@@ -266,24 +330,33 @@ int run_wake_up_service() {
                          static_cast<long long>(now_suspended - suspended));
             suspended = now_suspended;
         }
-        uint64_t now = local_file_time();
+        // Registrations hold local times: each stands for the instant the zone's
+        // rules give it, so a change of the clocks before it moves nothing, and
+        // a new zone or offset is taken at the next pass. Under a fake clock the
+        // fake local time is read in the zone the same way.
+        const int64_t wall = wall_clock_ns();
+        const int64_t now = fake_clock_active() ? instant_of(local_time()) : wall;
         bool fired = false;
+        const SystemTime* next = nullptr;
+        int64_t earliest = 0;
         for (const auto& due : regs) {
-            if (file_time_of(due.reg.time) <= now && take_due(due)) {
+            const int64_t at = instant_of(due.reg.time);
+            if (at <= now && take_due(due)) {
                 fire(due.reg);
                 fired = true;
+            } else if (!next || at < earliest) {
+                next = &due.reg.time;
+                earliest = at;
             }
         }
-        if (fired)
+        if (fired || !next)
             continue;
-        uint64_t earliest = file_time_of(regs.front().reg.time);
-        uint64_t wait_ticks = earliest > now ? earliest - now : 0;
-        uint64_t wait_ms = (wait_ticks + ticks_per_ms - 1) / ticks_per_ms;
-        int timeout = wait_ms < uint64_t(longest_sleep_ms) ? int(wait_ms) : longest_sleep_ms;
+        int64_t wait_ms = earliest > now ? (earliest - now + ns_per_ms - 1) / ns_per_ms : 0;
+        int timeout = wait_ms < longest_sleep_ms ? int(wait_ms) : longest_sleep_ms;
         if (timeout == 0)
             timeout = 1000;   // due but could not be taken out: do not spin
-        bool armed = wake_timer.arm(wait_ticks);
-        status.write(wake_timer.alarm(), armed ? format_local_time(regs.front().reg.time) : std::string());
+        bool armed = wake_timer.arm_at(earliest + (wall - now));
+        status.write(wake_timer.alarm(), armed ? format_local_time(*next) + " (" + format_utc(earliest) + ")" : std::string());
         pollfd fds[4] = {{notify, POLLIN, 0},
                          {clock_timer, POLLIN, 0},
                          {wake_timer.fd(), POLLIN, 0},

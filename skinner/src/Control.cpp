@@ -342,6 +342,10 @@ Font Control::get_font_property(std::wstring_view key, const Font& default_value
     return get_properties()->get_font(lookup_form(), lookup_name(), key, default_value);
 }
 
+bool Control::has_property(std::wstring_view key) const {
+    return creation_mode_ != creation_none && get_properties()->get_impl().has_property(lookup_form(), lookup_name(), key);
+}
+
 void Control::check_unsupported(std::wstring_view key, bool string_form) const {
     const bool present = string_form ? get_string_property(key, unsupported_probe_text) != unsupported_probe_text
                                      : get_int_property(key, unsupported_probe) != unsupported_probe;

@@ -310,6 +310,17 @@ Font PropertiesImpl::get_font(std::wstring_view form_name, std::wstring_view nam
     return index >= 0 && size_t(index) < fonts_.size() ? fonts_[size_t(index)] : default_value;
 }
 
+bool PropertiesImpl::has_property(std::wstring_view form_name, std::wstring_view name, std::wstring_view key) {
+    const SkinOffset element = find_element(form_name, name);
+    if (!element)
+        return false;
+    for (SkinPropertyType type : {SkinPropertyType::integer, SkinPropertyType::point, SkinPropertyType::string,
+                                  SkinPropertyType::picture, SkinPropertyType::color, SkinPropertyType::font})
+        if (skin_.find_property(element, type, key))
+            return true;
+    return false;
+}
+
 int32_t PropertiesImpl::get_form_int(std::wstring_view form_name, std::wstring_view key, int32_t default_value) {
     const SkinOffset record = skin_.find_property(find_form(form_name), SkinPropertyType::integer, key);
     return record ? skin_.integer_value(record) : default_value;

@@ -10,8 +10,10 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -37,6 +39,34 @@ plat::SystemTime at(int hour, int minute, int second) {
     return time;
 }
 
+// The time zone of this process for one test, read again by the clock and the service.
+class TimeZone {
+public:
+    explicit TimeZone(const char* zone) {
+        if (const char* old = std::getenv("TZ"))
+            previous_ = old;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~TimeZone() {
+        if (previous_)
+            ::setenv("TZ", previous_->c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    std::optional<std::string> previous_;
+};
+
+plat::SystemTime on(int month, int day, int hour, int minute) {
+    plat::SystemTime time = at(hour, minute, 0);
+    time.month = uint16_t(month);
+    time.day = uint16_t(day);
+    return time;
+}
+
 class WakeUpService : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -48,11 +78,15 @@ protected:
         plat::set_fake_clock(at(8, 0, 0), true);
     }
     void TearDown() override {
+        stop();
+        plat::clear_fake_clock();
+        ::unsetenv("CHIMELY_WAKER_CLOCK");
+    }
+    // The service ends when nothing is registered.
+    void stop() {
         plat::cancel_wake_up(program);
         if (service_.joinable())
             service_.join();
-        plat::clear_fake_clock();
-        ::unsetenv("CHIMELY_WAKER_CLOCK");
     }
     void start() {
         service_ = std::thread([] { plat::run_wake_up_service(); });
@@ -72,6 +106,23 @@ protected:
     }
     // The status lines of the running service, as `chimely-waker status` shows them.
     static std::string status() { return plat::wake_up_service_status(); }
+
+    // A machine suspended at 01:00 on the day the clocks change wakes at the
+    // instant its local time stands for that day, not at 01:00 plus the
+    // difference of the local times. A time the change skips is the end of
+    // the gap; one it shows twice is the first.
+    void expect_armed_across_the_change(int month, int day, const std::string& half_past_two,
+                                        const std::string& seven) {
+        const wchar_t* const early = L"\\Program Files\\Chimely\\Early.exe";
+        plat::set_fake_clock(on(month, day, 1, 0), false);
+        ASSERT_TRUE(plat::register_wake_up(early, on(month, day, 2, 30)));
+        ASSERT_TRUE(plat::register_wake_up(program, on(month, day, 7, 0)));
+        start();
+        EXPECT_TRUE(wait_for([&] { return status().find(half_past_two) != std::string::npos; }, 2s)) << status();
+        plat::cancel_wake_up(early);
+        EXPECT_TRUE(wait_for([&] { return status().find(seven) != std::string::npos; }, 2s)) << status();
+        stop();  // before the zone is put back
+    }
 
     std::thread service_;
 };
@@ -123,6 +174,18 @@ TEST_F(WakeUpService, PastRegistrationsFireWithoutArming) {
     EXPECT_NE(seen.find("next wake-up: 2026-03-07 09:00:00"), std::string::npos) << seen;
     EXPECT_EQ(seen.find("next wake-up: 2026-03-07 07:00:00"), std::string::npos) << seen;
     plat::cancel_wake_up(L"\\Program Files\\Chimely\\Other.exe");
+}
+
+TEST_F(WakeUpService, ArmsAtTheInstantOfTheLocalTimeOnTheSpringDay) {
+    TimeZone berlin("Europe/Berlin");
+    expect_armed_across_the_change(3, 29, "next wake-up: 2026-03-29 02:30:00 (2026-03-29 01:00:00 UTC)",
+                                   "next wake-up: 2026-03-29 07:00:00 (2026-03-29 05:00:00 UTC)");
+}
+
+TEST_F(WakeUpService, ArmsAtTheInstantOfTheLocalTimeOnTheAutumnDay) {
+    TimeZone berlin("Europe/Berlin");
+    expect_armed_across_the_change(10, 25, "next wake-up: 2026-10-25 02:30:00 (2026-10-25 00:30:00 UTC)",
+                                   "next wake-up: 2026-10-25 07:00:00 (2026-10-25 06:00:00 UTC)");
 }
 
 } // namespace

@@ -24,6 +24,8 @@ const char* const edit_skin = R"(<skin id="edit" devices=""><design width="240" 
       <picture name="Selection" image="blue"/><color name="Normal" value="#000000"/></control>
     <control name="edtSecret"><point name="Position" x="10" y="40"/><point name="Size" x="64" y="20"/>
       <string name="PasswordChar" value="*"/><font name="Normal" value="10 0 0 0 Courier New"/></control>
+    <control name="edtPin"><point name="Position" x="10" y="70"/><point name="Size" x="64" y="20"/>
+      <int name="PasswordChar" value="42"/></control>
   </form></skin>)";
 
 // What the form hears from its controls.
@@ -212,6 +214,9 @@ TEST_F(EditTest, PasswordFieldsShowTheCharacterAndKeepTheTextOut) {
     EXPECT_EQ(form.boxes, (std::vector<std::wstring>{L"PasswordChar|Unsupported"}));
     secret.load_skin();
     EXPECT_EQ(form.boxes.size(), 2u);
+    ControlEdit pin(owner.get(), L"edtPin");  // a number is a value too
+    EXPECT_EQ(form.boxes.back(), L"PasswordChar|Unsupported");
+    EXPECT_EQ(form.boxes.size(), 3u);
 
     secret.set_password_char(L'*');
     secret.set_text(L"pin");

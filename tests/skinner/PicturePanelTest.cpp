@@ -27,6 +27,14 @@ const char* const panel_skin = R"(<skin id="p"><design width="240" height="320"/
       <point name="Position" x="120" y="10"/><point name="Size" x="100" y="60"/></control>
     <control name="pnlBare"><picture name="Background" image="blue"/>
       <point name="Position" x="0" y="150"/><point name="Size" x="20" y="20"/></control>
+    <control name="pnlCode"><string name="FormTemplate" value="CODE_TEMPLATE"/>
+      <point name="Position" x="0" y="200"/><point name="Size" x="100" y="80"/></control>
+  </form>
+  <form name="Other">
+    <point name="Size" x="100" y="80"/>
+    <picture name="Background" image="blue"/>
+    <create name="btnOther" kind="Auto.Button"/>
+    <control name="btnOther"><string name="Action" value="BUTTON_NO_MENU"/><point name="Position" x="50" y="40"/><point name="Size" x="30" y="20"/></control>
   </form>
   <form name="Page">
     <point name="Size" x="100" y="80"/>
@@ -34,6 +42,13 @@ const char* const panel_skin = R"(<skin id="p"><design width="240" height="320"/
     <create name="btnIn" kind="Auto.Button"/>
     <control name="btnIn"><string name="Action" value="BUTTON_NO_MENU"/><point name="Position" x="10" y="10"/><point name="Size" x="30" y="20"/></control>
   </form></skin>)";
+
+// The skin with the template that the panel "pnlCode" names.
+std::wstring write_panel_skin(const std::string& code_template) {
+    std::string xml = panel_skin;
+    xml.replace(xml.find("CODE_TEMPLATE"), 13, code_template);
+    return write_skin(xml, code_template);
+}
 
 struct Events : Listener {
     int32_t on_click(Control* sender) override { return log.push_back(L"click " + sender->get_name()), 1; }
@@ -46,7 +61,7 @@ struct PicturePanelTest : testing::Test {
         write_picture("square", 40, 40, plat::rgb(0, 255, 0));
         write_picture("red", 4, 4, plat::rgb(255, 0, 0));
         write_picture("blue", 4, 4, plat::rgb(0, 0, 255));
-        properties.load_skin(write_skin(panel_skin), {240, 320});
+        properties.load_skin(write_panel_skin("Page"), {240, 320});
         owner = std::make_unique<Container>(&form, &properties, L"Form", creation_named, &events);
         owner->create_controls();
         owner->activate(true);
@@ -133,4 +148,20 @@ TEST_F(PicturePanelTest, APanelWithoutTemplateHoldsNothingAndPaintsItsBackground
     EXPECT_TRUE(bare.hit_test({5, 155}));
     bare.load_skin();
     EXPECT_TRUE(bare.get_container()->get_children().empty());
+}
+
+TEST_F(PicturePanelTest, AReloadedSkinCanLayAPanelOutFromAnotherTemplate) {
+    ControlPanel panel(owner.get(), L"pnlCode");
+    Container* inner = panel.get_container();
+    ASSERT_EQ(inner->get_children().size(), 1u);
+    EXPECT_EQ(inner->get_children()[0]->get_name(), L"btnIn");
+
+    properties.load_skin(write_panel_skin("Other"), {240, 320});
+    owner->reload_skin();
+    ASSERT_EQ(inner->get_children().size(), 1u);
+    EXPECT_EQ(inner->get_children()[0]->get_name(), L"btnOther");
+    EXPECT_EQ(inner->get_children()[0]->get_position().y, 240);
+    Screen screen(240, 300);
+    panel.paint(*screen.canvas, {0, 0}, {240, 300});
+    EXPECT_EQ(screen.at(5, 205), plat::rgb(0, 0, 255));  // the new template's background
 }

@@ -24,6 +24,8 @@ const char* const bars_skin = R"(<skin id="bars" devices="">
       <int name="Vertical" value="1"/><int name="MinButtonSize" value="10"/><int name="MaxButtonSize" value="10"/>
       <string name="KindMin" value="BarArrow"/><string name="KindMax" value="BarArrow"/>
       <string name="KindSpace" value="BarSpace"/><string name="KindTrack" value="BarThumb"/></control>
+    <control name="sbKeys"><point name="Size" x="10" y="100"/>
+      <int name="Min" value="0"/><int name="Max" value="10"/><int name="Page" value="2"/></control>
     <control name="pnlAuto"><point name="Position" x="10" y="120"/><point name="Size" x="100" y="80"/>
       <int name="ScrollWidth" value="10"/><int name="ScrollHeight" value="8"/>
       <point name="BorderMin" x="2" y="2"/><point name="ScrollBorderMin" x="1" y="1"/></control>
@@ -176,6 +178,20 @@ TEST_F(ScrollBarTest, AutoScrollShowsOnlyTheBarsTheContentNeeds) {
     panel.place_bars();
     EXPECT_EQ(rect_of(v), (Rect{97, 123, 10, 64}));
     EXPECT_EQ(rect_of(h), (Rect{13, 189, 82, 8}));
+}
+
+// Range and page are the program's: a skin that gives them hears so.
+TEST_F(ScrollBarTest, RangeAndPageKeysOfTheSkinAreReportedUnsupported) {
+    skin_fixture::FormStandIn stand_in;
+    Container owner(&stand_in, &properties, L"Bars", creation_named, nullptr);
+    ControlScrollBar keys(&owner, L"sbKeys");
+    ASSERT_EQ(stand_in.boxes.size(), 3u);
+    EXPECT_EQ(stand_in.boxes[0], L"Unsupported|Form {Bars}\nControl {sbKeys}\nCount Property {Min}\n");
+    EXPECT_NE(stand_in.boxes[1].find(L"Count Property {Max}"), std::wstring::npos);
+    EXPECT_NE(stand_in.boxes[2].find(L"Count Property {Page}"), std::wstring::npos);
+    EXPECT_EQ(keys.get_max(), 0);
+    keys.load_skin();
+    EXPECT_EQ(stand_in.boxes.size(), 6u);
 }
 
 TEST_F(ScrollBarTest, TheProbeBuildsBarsAndAutoScrollPanelsByClassName) {

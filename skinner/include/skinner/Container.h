@@ -109,6 +109,8 @@ public:
     // Builds the controls of the skin form's control list through the
     // control factory; unknown kinds and unreadable entries are skipped.
     void create_controls();
+    // The skin form whose controls reload_skin creates from then on.
+    void set_name(std::wstring_view name) { name_ = name; }
     // Fatal for a second child of the same non-empty name.
     void register_control(Control* control);
     void unregister_control(Control* control);

@@ -208,10 +208,12 @@ public:
 
 protected:
     void set_gestures(bool gestures) { gestures_ = gestures; }
-
-private:
     // A key the control does not support: reported when the skin sets it.
     void check_unsupported(std::wstring_view key, bool string_form) const;
+    // Whether the skin gives the key a value of any type.
+    bool has_property(std::wstring_view key) const;
+
+private:
     std::wstring_view lookup_form() const;
     std::wstring_view lookup_name() const;
     // The rectangle to the form's dirty region, whatever the visibility.

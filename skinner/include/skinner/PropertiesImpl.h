@@ -71,6 +71,8 @@ public:
                         const Picture& default_value);
     Font get_font(std::wstring_view form_name, std::wstring_view name, std::wstring_view key,
                   const Font& default_value);
+    // Whether the element gives the key a value of any type.
+    bool has_property(std::wstring_view form_name, std::wstring_view name, std::wstring_view key);
 
     // Getters of the chosen form record's own properties.
     int32_t get_form_int(std::wstring_view form_name, std::wstring_view key, int32_t default_value);

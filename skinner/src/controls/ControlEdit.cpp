@@ -17,9 +17,6 @@ namespace skinner {
 
 namespace {
 
-// Present in the skin when the value differs from this impossible default.
-constexpr std::wstring_view unsupported_probe = L"199901";
-
 // Blink timers sit on the form window beside the form's own, far above its ids.
 constexpr uint32_t first_blink_timer = 0x7E000000;
 uint32_t g_last_blink_timer = first_blink_timer;
@@ -70,8 +67,8 @@ void ControlEdit::read_skin() {
     selection_focused_colour_ = get_color_property(L"SelectionFocused", SkinColour{});
     read_only_ = get_int_property(L"Readonly", read_only_ ? 1 : 0) != 0;
     caret_width_ = 1;
-    report_unsupported(L"InputMode");
-    if (get_string_property(L"PasswordChar", unsupported_probe) != unsupported_probe)
+    check_unsupported(L"InputMode", true);
+    if (has_property(L"PasswordChar"))
         if (FormServices* form = get_parent()->get_form_services())
             form->message_box(L"PasswordChar", L"Unsupported");
 
@@ -86,17 +83,6 @@ void ControlEdit::read_skin() {
     impl_->set_text(text_);
     impl_->set_visible(is_visible());
     clamp_selection();
-}
-
-void ControlEdit::report_unsupported(std::wstring_view key) {
-    if (get_string_property(key, unsupported_probe) == unsupported_probe)
-        return;
-    const std::wstring text = L"Form {" + get_parent()->get_name() + L"}\nControl {" +
-                              (get_name().empty() ? get_kind() : get_name()) + L"}\nString Property {" +
-                              std::wstring(key) + L"}\n";
-    liba::get_log() << L"Unsupported: " << text;
-    if (FormServices* form = get_parent()->get_form_services())
-        form->message_box(L"Unsupported", text);
 }
 
 ControlEdit::State ControlEdit::state() const {

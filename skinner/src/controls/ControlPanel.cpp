@@ -1,7 +1,5 @@
 #include "skinner/controls/ControlPanel.h"
 
-#include "base/Log.h"
-
 #include <algorithm>
 
 namespace skinner {
@@ -35,10 +33,10 @@ void ControlPanel::read_background() {
 
 void ControlPanel::load_skin() {
     Control::load_skin();
-    const std::wstring name = get_string_property(L"FormTemplate", L"");
-    if (name != template_)
-        liba::get_log() << L"ControlPanel::load_skin {" << get_name() << L"} keeps template {" << template_
-                        << L"}, not {" << name << L"}\n";
+    // A new skin may lay the panel out from another template.
+    if (get_creation_mode() != creation_none)
+        template_ = get_string_property(L"FormTemplate", L"");
+    container_->set_name(template_);
     container_->reload_skin();
     read_background();
 }

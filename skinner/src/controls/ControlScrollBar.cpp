@@ -78,6 +78,10 @@ void ControlScrollBar::read_skin() {
     const int32_t max_size = get_scaled_int_property(L"MaxButtonSize", 0);
     min_button_size_ = {min_size, min_size};
     max_button_size_ = {max_size, max_size};
+    // Range and page belong to the program's code.
+    check_unsupported(L"Min", false);
+    check_unsupported(L"Max", false);
+    check_unsupported(L"Page", false);
 }
 
 void ControlScrollBar::load_skin() {

@@ -2,6 +2,7 @@
 
 #include "plat/Input.h"
 #include "plat/Paint.h"
+#include "ui/controls/CalendarNames.h"
 #include "ui/controls/ControlWindow.h"
 #include "ui/controls/MonthCalendar.h"
 
@@ -17,10 +18,6 @@ constexpr int padding = 4;
 constexpr int button_width = 18;
 constexpr int arrow_size = 4;
 
-
-constexpr const wchar_t* month_abbreviations[] = {L"Jan", L"Feb", L"Mar", L"Apr", L"May", L"Jun",
-                                                  L"Jul", L"Aug", L"Sep", L"Oct", L"Nov", L"Dec"};
-constexpr const wchar_t* weekday_abbreviations[] = {L"Sun", L"Mon", L"Tue", L"Wed", L"Thu", L"Fri", L"Sat"};
 constexpr int field_limits[] = {24, 60, 60};
 
 std::wstring two_digits(int value) { return std::wstring{wchar_t(L'0' + value / 10), wchar_t(L'0' + value % 10)}; }
@@ -155,8 +152,9 @@ std::wstring DateTimePicker::field_text(int field) const {
 }
 
 std::wstring DateTimePicker::date_text() const {
-    return std::wstring(weekday_abbreviations[value_.day_of_week]) + L" " + std::to_wstring(value_.day) + L" " +
-           month_abbreviations[value_.month - 1] + L" " + std::to_wstring(value_.year);
+    const CalendarNames& names = calendar_names();
+    return names.short_weekdays[value_.day_of_week] + L" " + std::to_wstring(value_.day) + L" " +
+           names.short_months[value_.month - 1] + L" " + std::to_wstring(value_.year);
 }
 
 void DateTimePicker::on_pointer_down(POINT p) {

@@ -2,6 +2,7 @@
 
 #include "plat/Input.h"
 #include "plat/Paint.h"
+#include "ui/controls/CalendarNames.h"
 #include "ui/controls/ControlWindow.h"
 
 #include <string>
@@ -20,9 +21,8 @@ constexpr int margin = 2;
 constexpr int arrow_size = 5;
 constexpr int columns = 7, rows = 6;
 
-constexpr const wchar_t* month_names[] = {L"January", L"February", L"March",     L"April",   L"May",      L"June",
-                                          L"July",    L"August",   L"September", L"October", L"November", L"December"};
-constexpr const wchar_t* weekday_names[] = {L"Su", L"Mo", L"Tu", L"We", L"Th", L"Fr", L"Sa"};
+// The header shows at most this much of each weekday's short name ("Su" of "Sun").
+constexpr size_t weekday_letters = 2;
 
 constexpr std::array<COLORREF, 6> default_colours = {
     rgb(255, 255, 255),     // background
@@ -274,14 +274,15 @@ void MonthCalendar::paint() {
     select_font(dc, title_font_);
     set_text_color(dc, colours_[MCSC_TITLETEXT]);
     RECT title = l.title;
-    draw_text(dc, std::wstring(month_names[shown.month - 1]) + L" " + std::to_wstring(shown.year), title, centred);
+    const CalendarNames& names = calendar_names();
+    draw_text(dc, names.months[shown.month - 1] + L" " + std::to_wstring(shown.year), title, centred);
 
     // Weekday header, underlined.
     select_font(dc, font_);
     set_text_color(dc, colours_[MCSC_TEXT]);
     for (int c = 0; c < columns; ++c) {
         RECT r{l.grid_left + c * l.cell_width, l.header_top, l.grid_left + (c + 1) * l.cell_width, l.grid_top};
-        draw_text(dc, weekday_names[c], r, centred);
+        draw_text(dc, names.short_weekdays[c].substr(0, weekday_letters), r, centred);
     }
     fill_rect(dc, {l.grid_left, l.grid_top - s, l.grid_left + columns * l.cell_width, l.grid_top},
               colours_[MCSC_TRAILINGTEXT]);

@@ -76,7 +76,6 @@ private:
         const SkinColour* colour = nullptr;
     };
     void read_skin();
-    void report_unsupported(std::wstring_view key);
     State state() const;
     std::wstring shown_text() const;
     // Prefix widths of the shown text in the state font, as it is now.
