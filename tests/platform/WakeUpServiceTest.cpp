@@ -71,6 +71,7 @@ class WakeUpService : public ::testing::Test {
 protected:
     void SetUp() override {
         plat::set_waker_program("");  // the test runs the service itself
+        std::filesystem::remove(process_root() + "/started.txt");  // the root is the whole binary's
         std::string folder = process_root() + "/Program Files/Chimely";
         std::filesystem::create_directories(folder);
         std::ofstream(folder + "/Bellcue.exe") << "#!/bin/sh\necho \"$CHIMELY_WAKE_DUE\" >> \"$CHIMELY_ROOT/started.txt\"\n";

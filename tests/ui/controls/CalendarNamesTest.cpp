@@ -1,5 +1,6 @@
 // The calendar controls name months and weekdays in the process's time locale.
 #include "ControlsFixture.h"
+#include "plat/Paint.h"
 #include "ui/controls/CalendarNames.h"
 
 #include <clocale>
