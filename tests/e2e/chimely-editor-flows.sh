@@ -6,8 +6,8 @@
 # user's file never goes (through a new recording on its alarm and the deletion of every alarm
 # that used it) while a generated note shared by a copy goes with its last user. The chooser plays
 # the selected file at the settings' volume until Stop or its close, and Apply, the action key and
-# Cancel set the attention sound or leave it. On a smartphone at 176 x 220 one new alarm is made
-# by keys alone, and the time stays as typed. Every new form is kept as a screenshot.
+# Cancel set the attention sound or leave it; Apply is greyed while a folder is selected. On a
+# smartphone at 176 x 220 one new alarm is made by keys alone, and the time stays as typed. Every new form is kept as a screenshot.
 # Usage: chimely-editor-flows.sh DEVICE-TREE TOOLS-DIR
 source "$(dirname "$0")/e2e-lib.sh"
 source "$(dirname "$0")/chimely-lib.sh"
@@ -141,6 +141,11 @@ send "soft 2" "choose 4" "wait 400"
 shot attention-root
 send "key 40" "key 13" "wait 200" "key 40" "wait 200"
 shot attention
+# Apply (Choose) is greyed while a folder is selected: its card above the caption (blending
+# rounds by a step).
+near() { awk -v a="$1" -v b="$2" 'BEGIN { split(a, x); split(b, y); for (i = 1; i <= 3; i++) if (x[i] - y[i] > 2 || y[i] - x[i] > 2) exit 1 }'; }
+near "$(pixel_at attention-root 139 258)" "228 223 211" || fault "Apply with a folder selected: $(pixel_at attention-root 139 258)"
+near "$(pixel_at attention 139 258)" "247 243 232" || fault "Apply with a file selected: $(pixel_at attention 139 258)"
 played=$(session_count "$DUMP")
 send "tap 28 272" "wait 600"
 send "tap 80 272" "wait 300"
