@@ -48,11 +48,14 @@ void pick_later(const char* date, const wchar_t* button) {
 } // namespace
 
 TEST_F(EditorTest, ANewAlarmWithoutSubjectAsksYesReturnsToTheSubjectNoAddsNothing) {
-    FormAlarm editor(nullptr, properties);
+    skinner::Form main(nullptr, &properties, L"FormAlarm");  // stands in for the main form
+    FormAlarm editor(&main, properties);
     editor.set_new_alarm(at("2006-03-08 07:30:00"), L"");
     std::wstring asked;
+    skinner::Form* question_parent = nullptr;
     bool subject_focused = false;
-    run_steps({opens(L"btnOk"), click(L"btnYes", false, &asked), act([&] {
+    run_steps({opens(L"btnOk"), act([&] { question_parent = skinner::Form::modal_form()->get_parent_form(); }),
+               click(L"btnYes", false, &asked), act([&] {
         PanelSubject& subject = editor.get_panel().get_subject();
         // The chain of focused children, whether or not the window is active now.
         PanelAlarm& panels = editor.get_panel();
@@ -63,6 +66,7 @@ TEST_F(EditorTest, ANewAlarmWithoutSubjectAsksYesReturnsToTheSubjectNoAddsNothin
     }, true), click(L"btnNo")});
     EXPECT_FALSE(editor.run());
     EXPECT_EQ(asked, L"FormMessageAlarmAction");
+    EXPECT_EQ(question_parent, &main);  // the question stands beside the editor, over the main form
     EXPECT_TRUE(subject_focused);
     EXPECT_EQ(document->alarm_count(), 0);
 

@@ -96,7 +96,9 @@ bool FormAlarm::run() {
 
 std::wstring FormAlarm::ask(const std::wstring& title, const std::wstring& text, const Alarm& alarm,
                             const liba::TimeStamp& date, bool with_cancel) {
-    MessageAlarmAction question(this, document().get_dialogs_skin(), title, text, alarm, date, with_cancel);
+    // The question stands over the main form, beside the editor. Its form is the dialogs skin's,
+    // which serves every application skin: an application skin need not hold message forms.
+    MessageAlarmAction question(get_parent_form(), document().get_dialogs_skin(), title, text, alarm, date, with_cancel);
     return question.run();
 }
 
