@@ -1,11 +1,16 @@
+#include "../platform/BmpBuilder.h"
 #include "LogCapture.h"
 #include "MenuFixture.h"
+#include "TempRoot.h"
 
 #include "skinner/MenuMainSubMenu.h"
 #include "skinner/MenuManagerImplPocket.h"
+#include "plat/Paths.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 using namespace skinner;
@@ -56,6 +61,43 @@ TEST(MenuModel, PrioritiesAndHiddenItemsOnTheOlderShellsBar) {
     plat::send_message(form.get_window(), plat::WM_COMMAND, 100, 0);
     plat::send_message(form.get_window(), plat::WM_COMMAND, 103, 0);
     EXPECT_EQ(form.events, (std::vector<std::wstring>{L"menu mnuAlsoFirst", L"menu mnuThird"}));
+}
+
+// The images of the older shell's bar come from the program's bitmap 115, 16 pixels each.
+TEST(MenuModel, TheOlderShellsBarTakesItsImagesFromTheProgramsBitmap) {
+    skin_fixture::set_profile(240, 320, plat::PlatformType::pocketpc_old);
+    FormWorld world;
+    testing_support::LogCapture log;
+    const auto image_of_first_button = [&](const wchar_t* program) {
+        plat::set_module_file_name(program);
+        MenuForm form(&world.properties, L"Main");
+        ControlMenuMain main_menu(&form);
+        MenuMainButton pictured(&form, L"mnuPictured", L"Pictured", 1, L"");
+        MenuMainButton beyond(&form, L"mnuBeyond", L"Beyond", 2, L"");
+        pictured.set_image(2);
+        beyond.set_image(3);
+        rebuild(form);
+        plat::set_module_file_name(L"");
+        plat::MenuBarButton first, second;
+        plat::menu_bar_get_button(pocket(form).bar(), 0, first);
+        plat::menu_bar_get_button(pocket(form).bar(), 1, second);
+        EXPECT_EQ(second.image, plat::I_IMAGENONE);  // never an image past the bitmap's
+        return first.image;
+    };
+    EXPECT_EQ(image_of_first_button(L"\\Program Files\\Plain\\Chimely"), plat::I_IMAGENONE);
+    EXPECT_NE(log.text().find(L"ERROR: LoadBitmap failed\n"), std::wstring::npos);
+
+    const std::string folder = testing_support::process_root() + "/Program Files/Pictured";
+    std::filesystem::create_directories(folder);
+    testing_support::BmpBuilder strip;
+    strip.width = 48;
+    strip.height = 16;
+    strip.rows.assign(48 * 16 * 3, 0x80);
+    std::ofstream(folder + "/115.bmp", std::ios::binary) << strip.build();
+    EXPECT_EQ(image_of_first_button(L"\\Program Files\\Pictured\\Chimely"), 2);
+    std::filesystem::remove_all(folder);
+    EXPECT_NE(log.text().find(L"Using bitmap with wince_bug_resource_id=2\n"), std::wstring::npos);
+    EXPECT_NE(log.text().find(L"ERROR: invalid toolbar image requested. wince_bug_resource_id=3\n"), std::wstring::npos);
 }
 
 TEST(MenuModel, SoftKeyCollections) {

@@ -124,8 +124,15 @@ bool menu_bar_delete_button(HWND bar, int index);
 bool menu_bar_set_button_text(HWND bar, uint32_t command, std::wstring_view text);
 bool menu_bar_enable_button(HWND bar, uint32_t command, bool enabled);
 
-// Tool-bar bitmaps: the device has none, so every load fails (null).
+// A tool-bar bitmap of the program: the picture file "<id>.bmp" in the
+// running program's folder (a surface the caller deletes with delete_bitmap);
+// null with ERROR_RESOURCE_NAME_NOT_FOUND when there is none or it does not decode.
 void* load_bitmap(void* instance, uint32_t id);
+// Cuts the bitmap into images image_width wide, left to right, and appends
+// them to the bar's image list (the bitmap stays the caller's). Returns the
+// list index of the first, which a button's image counts from; -1 for no bar
+// or a bitmap narrower than one image.
+int32_t menu_bar_add_bitmap(HWND bar, void* bitmap, int32_t image_width);
 
 // The shell's resource library loads as a data file (and holds nothing the
 // device needs); any other library fails with ERROR_MOD_NOT_FOUND.

@@ -3,6 +3,8 @@
 #include "plat/Errors.h"
 #include "plat/Font.h"
 #include "plat/Input.h"
+#include "plat/Paths.h"
+#include "plat/Picture.h"
 #include "plat/Screen.h"
 #include "plat/System.h"
 #include "plat/Text.h"
@@ -11,7 +13,9 @@
 #include "ui/WindowManager.h"
 
 #include <algorithm>
+#include <fstream>
 #include <map>
+#include <memory>
 #include <mutex>
 
 namespace plat::ui {
@@ -31,9 +35,13 @@ constexpr int arrow_width = 10;
 constexpr wchar_t drop_down_arrow[] = L"\u25B4";
 constexpr size_t max_owner_chain = 64;
 
+// One image of a bar's image list; the list owns it.
+using BarImage = std::shared_ptr<Surface>;
+
 struct BarRecord {
     HWND owner = nullptr;
     std::vector<MenuBarButton> buttons;
+    std::vector<BarImage> images;  // a button's image is an index here
     uint32_t back_flags = 0;
     int pressed = -1;
     uint64_t order = 0;  // later bars of one owner come first
@@ -48,6 +56,42 @@ struct BarTable {
 BarTable& bars() {
     static auto* table = new BarTable;  // never destroyed: bars may go during exit
     return *table;
+}
+
+BarImage new_image(int32_t width, int32_t height) { return BarImage(create_bitmap(width, height), delete_bitmap); }
+
+int32_t image_width(Surface& image) {
+    BitmapInfo info;
+    return get_bitmap_info(&image, info) ? info.width : 0;
+}
+
+int32_t image_height(Surface& image) {
+    BitmapInfo info;
+    return get_bitmap_info(&image, info) ? info.height : 0;
+}
+
+// The button's image in the bar's list; null for none or an index past it.
+BarImage image_of(const MenuBarButton& button, const std::vector<BarImage>& images) {
+    return button.image >= 0 && size_t(button.image) < images.size() ? images[size_t(button.image)] : nullptr;
+}
+
+// Copies width x height pixels at (x, y) of one bitmap to (to_x, to_y) of another.
+void copy_pixels(HBITMAP from, int32_t x, int32_t y, HBITMAP to, int32_t to_x, int32_t to_y, int32_t width,
+                 int32_t height) {
+    HDC source = create_compatible_dc(nullptr);
+    HDC target = create_compatible_dc(nullptr);
+    select_bitmap(source, from);
+    select_bitmap(target, to);
+    bit_blt(target, to_x, to_y, width, height, source, x, y, SRCCOPY);
+    delete_dc(target);
+    delete_dc(source);
+}
+
+void draw_image(HDC dc, Surface& image, int32_t x, int32_t y) {
+    HDC source = create_compatible_dc(nullptr);
+    select_bitmap(source, &image);
+    bit_blt(dc, x, y, image_width(image), image_height(image), source, 0, 0, SRCCOPY);
+    delete_dc(source);
 }
 
 // Locked. Null, with the last error set, for no bar.
@@ -239,10 +283,13 @@ uint32_t MenuBar::back_key_flags(HWND bar) {
 
 std::vector<RECT> MenuBar::lay_out(HWND bar, const RECT& band) {
     std::vector<MenuBarButton> buttons;
+    std::vector<BarImage> images;
     {
         std::lock_guard lock(bars().mutex);
-        if (BarRecord* record = find_locked(bar))
+        if (BarRecord* record = find_locked(bar)) {
             buttons = record->buttons;
+            images = record->images;
+        }
     }
     std::vector<RECT> places(buttons.size());
     const int s = scale();
@@ -273,7 +320,10 @@ std::vector<RECT> MenuBar::lay_out(HWND bar, const RECT& band) {
         SIZE text{};
         if (!b.text.empty())
             get_text_extent(dc, b.text, text);
-        int width = std::max(min_button_width * s, text.cx + 2 * button_padding * s);
+        int width = text.cx + 2 * button_padding * s;
+        if (const BarImage image = image_of(b, images))
+            width += image_width(*image) + (b.text.empty() ? 0 : button_padding * s);
+        width = std::max(min_button_width * s, width);
         if (b.style & TBSTYLE_DROPDOWN)
             width += arrow_width * s;
         places[i] = RECT{x, band.top, x + width, band.bottom};
@@ -289,11 +339,13 @@ void MenuBar::paint_band(HDC dc, const RECT& band) {
     if (!bar)
         return;
     std::vector<MenuBarButton> buttons;
+    std::vector<BarImage> images;
     int pressed = -1;
     {
         std::lock_guard lock(bars().mutex);
         if (BarRecord* record = find_locked(bar)) {
             buttons = record->buttons;
+            images = record->images;
             pressed = record->pressed;
         }
     }
@@ -322,6 +374,16 @@ void MenuBar::paint_band(HDC dc, const RECT& band) {
             RECT arrow{place.right - (arrow_width + button_padding / 2) * s, place.top, place.right, place.bottom};
             draw_text(dc, drop_down_arrow, arrow, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
             place.right -= arrow_width * s;
+        }
+        if (const BarImage image = image_of(b, images)) {
+            // The picture first, the text after it.
+            const int width = image_width(*image);
+            const int height = image_height(*image);
+            place.left += button_padding * s;
+            draw_image(dc, *image, place.left, place.top + (place.bottom - place.top - height) / 2);
+            place.left += width;
+            if (b.text.empty())
+                continue;
         }
         draw_text(dc, b.text, place, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
@@ -475,9 +537,47 @@ bool menu_bar_enable_button(HWND bar, uint32_t command, bool enabled) {
     return true;
 }
 
-void* load_bitmap(void*, uint32_t) {
-    set_last_error(ERROR_RESOURCE_NAME_NOT_FOUND);
-    return nullptr;
+void* load_bitmap(void*, uint32_t id) {
+    // The program's bitmaps are picture files beside it, named by their number.
+    const std::wstring program = module_file_name();
+    const std::wstring folder = program.substr(0, program.find_last_of(L"\\/") + 1);
+    std::ifstream in(native_path(folder + std::to_wstring(id) + L".bmp"), std::ios::binary);
+    HBITMAP bitmap = nullptr;
+    if (in) {
+        PictureRequest request;
+        request.read = [&in](uint8_t* buffer, uint32_t size) {
+            in.read(reinterpret_cast<char*>(buffer), size);
+            return uint32_t(in.gcount());
+        };
+        bitmap = decode_picture(request);
+    }
+    if (!bitmap)
+        set_last_error(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return bitmap;
+}
+
+int32_t menu_bar_add_bitmap(HWND bar, void* bitmap, int32_t image_width) {
+    BitmapInfo info;
+    if (!bitmap || image_width <= 0 || !get_bitmap_info(static_cast<HBITMAP>(bitmap), info) ||
+        info.width < image_width) {
+        set_last_error(ERROR_INVALID_PARAMETER);
+        return -1;
+    }
+    std::vector<ui::BarImage> images;
+    for (int32_t x = 0; x + image_width <= info.width; x += image_width) {
+        ui::BarImage image = ui::new_image(image_width, info.height);
+        if (!image)
+            return -1;
+        ui::copy_pixels(static_cast<HBITMAP>(bitmap), x, 0, image.get(), 0, 0, image_width, info.height);
+        images.push_back(std::move(image));
+    }
+    std::lock_guard lock(ui::bars().mutex);
+    ui::BarRecord* record = ui::find_locked(bar);
+    if (!record)
+        return -1;
+    const int32_t first = int32_t(record->images.size());
+    record->images.insert(record->images.end(), images.begin(), images.end());
+    return first;
 }
 
 void* load_library_ex(std::wstring_view name, uint32_t flags) {

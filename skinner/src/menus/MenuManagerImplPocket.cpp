@@ -3,6 +3,7 @@
 #include "skinner/Form.h"
 #include "os/Application.h"
 #include "base/Log.h"
+#include "plat/Gdi.h"
 #include "plat/Screen.h"
 #include "plat/Window.h"
 
@@ -82,17 +83,30 @@ bool MenuManagerImplPocket::create_bar(Form& form) {
 
 void MenuManagerImplPocket::load_bitmaps() {
     liba::get_log() << L"MenuManagerImplPocket::build() loading bitmaps\n";
+    image_base_ = 0;
+    image_count_ = 0;
     void* bitmap = nullptr;
+    int32_t image_size = image_high_dpi;
     if (plat::screen_profile().dpi_x == high_dpi)
         bitmap = plat::load_bitmap(resource_instance(), bitmap_high_dpi);
-    if (!bitmap)
+    if (!bitmap) {
         bitmap = plat::load_bitmap(resource_instance(), bitmap_low_dpi);
+        image_size = image_low_dpi;
+    }
     if (!bitmap) {
         liba::get_log() << L"ERROR: LoadBitmap failed\n";
         return;
     }
-    // The device offers no way to read a bitmap into the bar's image list.
-    liba::get_log() << L"ERROR: Toolbar image failed to load\n";
+    plat::BitmapInfo info;
+    plat::get_bitmap_info(static_cast<plat::HBITMAP>(bitmap), info);
+    const int32_t base = plat::menu_bar_add_bitmap(info_.bar, bitmap, image_size);
+    plat::delete_bitmap(static_cast<plat::HBITMAP>(bitmap));
+    if (base < 0) {
+        liba::get_log() << L"ERROR: Toolbar image failed to load\n";
+        return;
+    }
+    image_base_ = base;
+    image_count_ = info.width / image_size;
 }
 
 void MenuManagerImplPocket::reset_commands() {

@@ -1,9 +1,13 @@
 #include "MenusFixture.h"
+#include "../../platform/BmpBuilder.h"
+#include "plat/Gdi.h"
 #include "plat/MessageBox.h"
+#include "plat/Paths.h"
 #include "plat/Presenter.h"
 #include "ui/Presenter.h"
 #include "ui/TitleOk.h"
 
+#include <filesystem>
 #include <fstream>
 
 namespace menus_test {
@@ -144,6 +148,47 @@ TEST_F(Menus, TheOlderShellHasNoSoftKeysButTheScriptPressesItsButtons) {
     ui::script_menu_hooks().soft(2);  // the separator is no button
     run_until_idle();
     EXPECT_EQ(commands(g_seen), std::vector<uint32_t>{101});
+}
+
+// The program's tool-bar bitmap lies beside it, one image per 16 pixels of its width.
+TEST_F(Menus, TheOlderShellsButtonsShowImagesOfTheProgramsBitmap) {
+    start("240x320", "pocketpc-old");
+    const std::string folder = testing_support::process_root() + "/Program Files/Pictured";
+    std::filesystem::create_directories(folder);
+    testing_support::BmpBuilder strip;  // red, then green
+    strip.width = 32;
+    strip.height = 16;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 32; ++x)
+            strip.rows.insert(strip.rows.end(), {0, uint8_t(x < 16 ? 0 : 255), uint8_t(x < 16 ? 255 : 0)});
+    std::ofstream(folder + "/115.bmp", std::ios::binary) << strip.build();
+    set_module_file_name(L"\\Program Files\\Pictured\\Chimely");
+    void* bitmap = load_bitmap(nullptr, 115);
+    EXPECT_EQ(load_bitmap(nullptr, 125), nullptr);
+    set_module_file_name(L"");
+    std::filesystem::remove_all(folder);
+    ASSERT_TRUE(bitmap);
+
+    HWND bar = bar_for(form, 117);
+    EXPECT_EQ(menu_bar_add_bitmap(bar, bitmap, 16), 0);
+    EXPECT_EQ(menu_bar_add_bitmap(bar, bitmap, 64), -1);  // narrower than one image
+    delete_bitmap(static_cast<HBITMAP>(bitmap));
+    menu_bar_delete_button(bar, 0);
+    menu_bar_add_button(bar, MenuBarButton{1, 101, TBSTATE_ENABLED, TBSTYLE_AUTOSIZE, L"Go", nullptr});
+    menu_bar_add_button(bar, MenuBarButton{2, 102, TBSTATE_ENABLED, TBSTYLE_AUTOSIZE, L"Go", nullptr});
+    run_until_idle();
+    const auto count = [](const RECT& r, COLORREF colour) {
+        int found = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                found += screen_pixel(x, y) == colour;
+        return found;
+    };
+    const RECT pictured = button_rect(bar, 0), past_the_list = button_rect(bar, 1);
+    EXPECT_EQ(count(pictured, rgb(0, 255, 0)), 16 * 16);
+    EXPECT_EQ(count(pictured, rgb(255, 0, 0)), 0);
+    EXPECT_GT(pictured.right - pictured.left, past_the_list.right - past_the_list.left);  // room for the image
+    EXPECT_EQ(count(past_the_list, rgb(0, 255, 0)) + count(past_the_list, rgb(255, 0, 0)), 0);
 }
 
 TEST_F(Menus, AScriptPressesASoftKeyAndChoosesFromItsMenu) {
