@@ -16,7 +16,6 @@
 #include "plat/Text.h"
 
 #include <cerrno>
-#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -170,8 +169,7 @@ int main(int argc, char** argv) {
     // Nothing runs that "close" could end.
     if (command_line == FormMain::close_text)
         return 0;
-    // The device's calendar controls name months and weekdays in the user's language.
-    std::setlocale(LC_TIME, "");
+    std::setlocale(LC_TIME, "");  // calendar controls name months and weekdays in the user's language
     plat::start_screen(application_name);
     run_resident(application, command_line, signals);
     plat::stop_screen();
