@@ -34,7 +34,7 @@ public:
 private:
     void analyze_slot(const int16_t* newest, int64_t* bands) const;
 
-    std::array<std::array<int32_t, 64>, kSubbands> matrix_ = {};   // Q14
+    std::array<std::array<int32_t, 32>, kSubbands> matrix_ = {};   // Q14, cos((2k + 1) m pi / 64)
     std::array<std::array<int32_t, 36>, 18> mdct_ = {};            // Q18, window and 1/9 included
     std::array<int32_t, 8> cs_ = {};                                // Q14
     std::array<int32_t, 8> ca_ = {};                                // Q14
