@@ -158,13 +158,13 @@ TEST(Mp3EncQuantizer, StepTableHas256StepsOf3Sixteenths) {
 
 TEST(Mp3EncQuantizer, QuantiserMatchesTheStandardsFormula) {
     // xr in decoder units; q = nint((|xr| / 2^((g - 210) / 4))^(3/4) - 0.0946).
-    std::array<uint64_t, kGranuleLines> xrpow = {};
+    PowerLines lines;
     GranuleInfo gi;
     for (double xr : {0.001, 0.02, 0.3, 1.0, 2.5})
         for (int g : {120, 150, 170, 190}) {
-            xrpow.fill(0);
-            xrpow[0] = xr_pow(static_cast<uint64_t>(xr * (1 << kSpectrumBits)));
-            if (!Quantizer::quantize(xrpow, g, gi))
+            lines.xrpow[0] = xr_pow(static_cast<uint64_t>(xr * (1 << kSpectrumBits)));
+            lines.measure();
+            if (!Quantizer::quantize(lines, g, gi))
                 continue;
             const double exact = std::pow(xr / std::pow(2.0, (g - 210) / 4.0), 0.75);
             EXPECT_NEAR(gi.l3_enc[0], exact + 0.4054, 1.001) << xr << " at " << g;  // q = floor(exact + 0.4054)
@@ -173,11 +173,12 @@ TEST(Mp3EncQuantizer, QuantiserMatchesTheStandardsFormula) {
 
 TEST(Mp3EncQuantizer, TooLargeValuesCostTooManyBitsWithoutOverflow) {
     const HuffmanCoder coder(22050);
-    std::array<uint64_t, kGranuleLines> xrpow = {};
-    xrpow[0] = uint64_t{1} << 32;
+    PowerLines lines;
+    lines.xrpow[0] = uint64_t{1} << 32;
+    lines.measure();
     GranuleInfo gi;
-    EXPECT_EQ(Quantizer::count_at(coder, xrpow, 0, gi), kTooManyBits);
-    EXPECT_LT(Quantizer::count_at(coder, xrpow, 255, gi), kTooManyBits);
+    EXPECT_EQ(Quantizer::count_at(coder, lines, 0, gi), kTooManyBits);
+    EXPECT_LT(Quantizer::count_at(coder, lines, 255, gi), kTooManyBits);
 }
 
 TEST(Mp3EncQuantizer, GainSearchStaysInRangeAndMeetsTheTarget) {
