@@ -17,13 +17,29 @@ constexpr int kSubbandShift = kWindowScaleBits + kMatrixBits + 15 - 28;
 
 const double kAliasC[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0142, -0.0037};
 
+template <size_t N>
+int64_t dot(const std::array<int32_t, N>& coefficients, const int64_t* values) {
+    int64_t sum = 0;
+    for (size_t i = 0; i < N; ++i)
+        sum += coefficients[i] * values[i];
+    return sum;
+}
+
 } // namespace
 
 FilterBank::FilterBank() {
     const double pi = std::acos(-1.0);
-    for (int k = 0; k < kSubbands; ++k)
-        for (int m = 0; m < 32; ++m)
-            matrix_[k][m] = static_cast<int32_t>(std::lround(std::cos((2 * k + 1) * m * pi / 64) * (1 << kMatrixBits)));
+    auto matrix = [pi](int k, int m) {
+        return static_cast<int32_t>(std::lround(std::cos((2 * k + 1) * m * pi / 64) * (1 << kMatrixBits)));
+    };
+    for (int k = 0; k < 8; ++k)
+        for (int t = 0; t < 8; ++t) {
+            rows4_[k][t] = matrix(k, 4 * t);
+            rows2_[k][t] = matrix(k, 4 * t + 2);
+        }
+    for (int k = 0; k < 16; ++k)
+        for (int n = 0; n < 16; ++n)
+            rows1_[k][n] = matrix(k, 2 * n + 1);
     for (int k = 0; k < 18; ++k)
         for (int i = 0; i < 36; ++i) {
             const double window = std::sin(pi / 36 * (i + 0.5));
@@ -58,20 +74,34 @@ void FilterBank::analyze_slot(const int16_t* newest, int64_t* bands) const {
         y[i] = sum;
     }
     // The matrix row cos((2k + 1)(i - 16) pi / 64) is even about i = 16 and odd about i = 48 (where
-    // it is zero): y folds to 32 sums first, which halves the multiplications and leaves every
-    // product as it was.
+    // it is zero): y folds to 32 sums z[m] for the rows cos((2k + 1) m pi / 64).
     int64_t z[32];
     z[0] = y[16];
     for (int m = 1; m <= 16; ++m)
         z[m] = y[16 + m] + y[16 - m];
     for (int m = 17; m < 32; ++m)
         z[m] = y[16 + m] - y[80 - m];
-    for (int k = 0; k < lowpass_band_; ++k) {
-        const int32_t* c = matrix_[k].data();
-        int64_t sum = 0;
-        for (int m = 0; m < 32; ++m)
-            sum += c[m] * z[m];
-        bands[k] = sum >> kSubbandShift;
+    // Row 31 - k is row k with the odd m negated, and of the even m, row 15 - k is row k with
+    // m = 2 (mod 4) negated: each partial sum serves two bands. Only sums are shared, every product
+    // is the one of the full matrix, so the bands are exactly the full matrix's.
+    int64_t z4[8], z2[8], z1[16];
+    for (int t = 0; t < 8; ++t) {
+        z4[t] = z[4 * t];
+        z2[t] = z[4 * t + 2];
+    }
+    for (int n = 0; n < 16; ++n)
+        z1[n] = z[2 * n + 1];
+    int64_t even[16];
+    for (int k = 0; k < 8; ++k) {
+        const int64_t a = dot(rows4_[k], z4);
+        const int64_t b = dot(rows2_[k], z2);
+        even[k] = a + b;
+        even[15 - k] = a - b;
+    }
+    for (int k = 0; k < 16; ++k) {
+        const int64_t odd = dot(rows1_[k], z1);
+        bands[k] = (even[k] + odd) >> kSubbandShift;
+        bands[31 - k] = (even[k] - odd) >> kSubbandShift;
     }
     for (int k = lowpass_band_; k < kSubbands; ++k)
         bands[k] = 0;
