@@ -3,6 +3,8 @@
 #include "audio/mp3enc/Tables.h"
 
 #include <cmath>
+#include <cstddef>
+#include <utility>
 
 namespace audio::mp3enc {
 
@@ -17,12 +19,16 @@ constexpr int kSubbandShift = kWindowScaleBits + kMatrixBits + 15 - 28;
 
 const double kAliasC[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0142, -0.0037};
 
-template <size_t N>
-int64_t dot(const std::array<int32_t, N>& coefficients, const int64_t* values) {
-    int64_t sum = 0;
-    for (size_t i = 0; i < N; ++i)
-        sum += coefficients[i] * values[i];
-    return sum;
+template <ptrdiff_t Stride, typename T, size_t... I>
+int64_t dot_terms(const int32_t* coefficients, const T* values, std::index_sequence<I...>) {
+    return (... + (static_cast<int64_t>(coefficients[I]) * values[static_cast<ptrdiff_t>(I) * Stride]));
+}
+
+// Sum of coefficients[i] * values[i * Stride] for i < N, written out term by term: as a loop the
+// compiler's usual optimisation keeps a counter and a branch for every product of the filter bank.
+template <size_t N, ptrdiff_t Stride = 1, typename T>
+int64_t dot(const std::array<int32_t, N>& coefficients, const T* values) {
+    return dot_terms<Stride>(coefficients.data(), values, std::make_index_sequence<N>{});
 }
 
 } // namespace
@@ -51,8 +57,9 @@ FilterBank::FilterBank() {
         cs_[i] = static_cast<int32_t>(std::lround(1 / root * (1 << kAliasBits)));
         ca_[i] = static_cast<int32_t>(std::lround(kAliasC[i] / root * (1 << kAliasBits)));
     }
-    for (int i = 0; i < 512; ++i)
-        window_[i] = analysis_window(i);
+    for (int i = 0; i < 64; ++i)
+        for (int j = 0; j < 8; ++j)
+            window_[i][j] = analysis_window(i + 64 * j);
 }
 
 void FilterBank::set_lowpass(double normalized) {
@@ -67,12 +74,8 @@ void FilterBank::set_lowpass(double normalized) {
 void FilterBank::analyze_slot(const int16_t* newest, int64_t* bands) const {
     // ISO 11172-3 analysis: X[i] is the sample i steps back from the newest.
     int64_t y[64];
-    for (int i = 0; i < 64; ++i) {
-        int64_t sum = 0;
-        for (int j = i; j < 512; j += 64)
-            sum += static_cast<int64_t>(window_[j]) * newest[-j];
-        y[i] = sum;
-    }
+    for (int i = 0; i < 64; ++i)
+        y[i] = dot<8, -64>(window_[i], newest - i);
     // The matrix row cos((2k + 1)(i - 16) pi / 64) is even about i = 16 and odd about i = 48 (where
     // it is zero): y folds to 32 sums z[m] for the rows cos((2k + 1) m pi / 64).
     int64_t z[32];
@@ -130,13 +133,8 @@ void FilterBank::mdct(const SubbandSamples& previous, const SubbandSamples& curr
             in[i] = previous[i][band];
             in[i + 18] = current[i][band];
         }
-        for (int k = 0; k < 18; ++k) {
-            const int32_t* c = mdct_[k].data();
-            int64_t sum = 0;
-            for (int i = 0; i < 36; ++i)
-                sum += c[i] * in[i];
-            lines[k] = sum >> kMdctBits;
-        }
+        for (int k = 0; k < 18; ++k)
+            lines[k] = dot(mdct_[k], in) >> kMdctBits;
     }
     // Alias reduction: the transpose of the decoder's butterflies.
     for (int band = 1; band < kSubbands; ++band) {

@@ -42,7 +42,8 @@ private:
     std::array<std::array<int32_t, 36>, 18> mdct_ = {};            // Q18, window and 1/9 included
     std::array<int32_t, 8> cs_ = {};                                // Q14
     std::array<int32_t, 8> ca_ = {};                                // Q14
-    std::array<int32_t, 512> window_ = {};
+    // Taps i, i + 64, ... i + 448 of the analysis window, which make the windowed sum y[i].
+    std::array<std::array<int32_t, 8>, 64> window_ = {};
     int lowpass_band_ = kSubbands;
 };
 
