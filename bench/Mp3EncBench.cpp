@@ -225,7 +225,9 @@ void compare(const char* name, const std::vector<int16_t>& input, int rate, int 
     }
     if (!peer) {
         std::printf("%-44s shineenc not installed, skipped\n", name);
-    } else if (ratios.size() == static_cast<size_t>(kPairs)) {
+    } else if (ratios.size() < static_cast<size_t>(kPairs)) {
+        std::printf("%-44s a run failed, no ratio against shineenc\n", name);
+    } else {
         report_quality(name, "shineenc", input, rate, theirs, folder);
         std::printf("%-44s ours at %.2f x the speed of shineenc (median of %d pairs on cpu %d)\n", name,
                     median(ratios), kPairs, sched_getcpu());
