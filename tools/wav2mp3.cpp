@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -91,7 +90,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "wav2mp3: cannot open %s\n", argv[1]);
         return 1;
     }
-    const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Read in large blocks: a byte-wise stream iterator took a tenth of the whole run.
+    std::vector<uint8_t> file;
+    std::vector<char> block(1 << 16);
+    while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0)
+        file.insert(file.end(), block.begin(), block.begin() + in.gcount());
     Wav wav;
     std::string error;
     if (!read_wav(file, wav, error)) {

@@ -1,4 +1,5 @@
 // Parameters, quantiser, Huffman counting and bitstream pieces of the MP3 encoder.
+#include "audio/mp3enc/BitWriter.h"
 #include "audio/mp3enc/Bitstream.h"
 #include "audio/mp3enc/Encoder.h"
 #include "audio/mp3enc/FilterBank.h"
@@ -15,6 +16,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 using namespace audio::mp3enc;
 
@@ -158,14 +160,17 @@ TEST(Mp3EncQuantizer, StepTableHas256StepsOf3Sixteenths) {
 
 TEST(Mp3EncQuantizer, QuantiserMatchesTheStandardsFormula) {
     // xr in decoder units; q = nint((|xr| / 2^((g - 210) / 4))^(3/4) - 0.0946).
-    std::array<uint64_t, kGranuleLines> xrpow = {};
+    PowerLines lines;
     GranuleInfo gi;
     for (double xr : {0.001, 0.02, 0.3, 1.0, 2.5})
         for (int g : {120, 150, 170, 190}) {
-            xrpow.fill(0);
-            xrpow[0] = xr_pow(static_cast<uint64_t>(xr * (1 << kSpectrumBits)));
-            if (!Quantizer::quantize(xrpow, g, gi))
+            lines.xrpow[0] = xr_pow(static_cast<uint64_t>(xr * (1 << kSpectrumBits)));
+            lines.measure();
+            gi.l3_enc.fill(9);
+            if (!Quantizer::quantize(lines, g, gi))
                 continue;
+            // Lines past the last non-zero one are not multiplied, but they are cleared.
+            EXPECT_EQ(std::count(gi.l3_enc.begin() + 1, gi.l3_enc.end(), 0), kGranuleLines - 1);
             const double exact = std::pow(xr / std::pow(2.0, (g - 210) / 4.0), 0.75);
             EXPECT_NEAR(gi.l3_enc[0], exact + 0.4054, 1.001) << xr << " at " << g;  // q = floor(exact + 0.4054)
         }
@@ -173,11 +178,12 @@ TEST(Mp3EncQuantizer, QuantiserMatchesTheStandardsFormula) {
 
 TEST(Mp3EncQuantizer, TooLargeValuesCostTooManyBitsWithoutOverflow) {
     const HuffmanCoder coder(22050);
-    std::array<uint64_t, kGranuleLines> xrpow = {};
-    xrpow[0] = uint64_t{1} << 32;
+    PowerLines lines;
+    lines.xrpow[0] = uint64_t{1} << 32;
+    lines.measure();
     GranuleInfo gi;
-    EXPECT_EQ(Quantizer::count_at(coder, xrpow, 0, gi), kTooManyBits);
-    EXPECT_LT(Quantizer::count_at(coder, xrpow, 255, gi), kTooManyBits);
+    EXPECT_EQ(Quantizer::count_at(coder, lines, 0, gi), kTooManyBits);
+    EXPECT_LT(Quantizer::count_at(coder, lines, 255, gi), kTooManyBits);
 }
 
 TEST(Mp3EncQuantizer, GainSearchStaysInRangeAndMeetsTheTarget) {
@@ -263,6 +269,31 @@ TEST(Mp3EncHuffmanCoder, RegionsFollowTheLongBands) {
     EXPECT_LE(gi.region1_count, 7);
 }
 
+TEST(Mp3EncBitstream, BitWriterPacksFieldsOfEveryWidthMostSignificantBitFirst) {
+    BitWriter w;
+    std::vector<bool> expected;
+    uint32_t state = 7;
+    w.put(0x15, 5);  // the rest starts off a byte boundary
+    for (int b = 4; b >= 0; --b)
+        expected.push_back((0x15 >> b) & 1);
+    for (int round = 0; round < 3; ++round)
+        for (int bits = 1; bits <= 32; ++bits) {
+            state = state * 1664525u + 1013904223u;
+            w.put(state, bits);  // bits above the field's width are ignored
+            for (int b = bits - 1; b >= 0; --b)
+                expected.push_back((state >> b) & 1);
+        }
+    ASSERT_EQ(w.bit_count(), static_cast<int64_t>(expected.size()));
+    ASSERT_EQ(w.bytes().size(), (expected.size() + 7) / 8);
+    for (size_t i = 0; i < expected.size(); ++i)
+        ASSERT_EQ((w.bytes()[i / 8] >> (7 - i % 8)) & 1, expected[i]) << "bit " << i;
+    // After whole bytes are taken out, fields go on where the last one ended.
+    const size_t open = expected.size() % 8;
+    w.drop_front(w.bytes().size() - 1);
+    w.put(0x5, 3);
+    EXPECT_EQ(w.bytes().back() >> (8 - open - 3) & 7, 0x5);
+}
+
 TEST(Mp3EncBitstream, SideInformationLengths) {
     EXPECT_EQ(side_info_bytes(1, false), 21);
     EXPECT_EQ(side_info_bytes(1, true), 36);
@@ -336,6 +367,41 @@ TEST(Mp3EncFilterBank, SilenceGivesAllZeroSpectra) {
     bank.mdct(previous, current, xr.data());
     for (int64_t v : xr)
         ASSERT_EQ(v, 0);
+}
+
+// The filter bank folds and shares the analysis matrix's sums; its bands must be exactly those of
+// the plain product of the 512-tap window and the 32 x 64 matrix.
+TEST(Mp3EncFilterBank, AnalysisIsExactlyThePlainWindowAndMatrixProduct) {
+    const double pi = std::acos(-1.0);
+    std::vector<int16_t> pcm(kWindowLead + 576);
+    uint32_t state = 1;
+    for (int16_t& s : pcm) {
+        state = state * 1664525u + 1013904223u;
+        s = static_cast<int16_t>(state >> 16);
+    }
+    for (double lowpass : {1.0, 0.7}) {
+        FilterBank bank;
+        bank.set_lowpass(lowpass);
+        SubbandSamples out = {};
+        bank.analyze(pcm.data(), out);
+        for (int slot = 0; slot < kSlots; ++slot) {
+            const int16_t* newest = pcm.data() + 511 + 32 * slot;
+            int64_t y[64] = {};
+            for (int n = 0; n < 512; ++n)
+                y[n % 64] += int64_t{analysis_window(n)} * newest[-n];
+            for (int k = 0; k < kSubbands; ++k) {
+                int64_t sum = 0;
+                for (int i = 0; i < 64; ++i)
+                    sum += std::lround(std::cos((2 * k + 1) * (i - 16) * pi / 64) * 16384) * y[i];
+                // Window 2^21, matrix 2^14 and samples 2^15 per unit, down to 2^28; the decoder's
+                // inversion of odd bands in odd slots is undone ahead.
+                int64_t expected = k < bank.lowpass_band() ? sum >> (21 + 14 + 15 - 28) : 0;
+                if (slot % 2 && k % 2)
+                    expected = -expected;
+                ASSERT_EQ(out[slot][k], expected) << "lowpass " << lowpass << " slot " << slot << " band " << k;
+            }
+        }
+    }
 }
 
 TEST(Mp3EncFilterBank, AnalysisWindowIsTheStandardsTable) {

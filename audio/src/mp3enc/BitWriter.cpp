@@ -5,16 +5,22 @@
 namespace audio::mp3enc {
 
 void BitWriter::put(uint32_t value, int bits) {
-    while (bits > 0) {
-        const int used = static_cast<int>((bits_ - dropped_bits_) % 8);
-        if (used == 0)
-            bytes_.push_back(0);
+    if (bits <= 0)
+        return;
+    if (bits < 32)
+        value &= (1u << bits) - 1;
+    // Fill the open last byte, then whole bytes, then open a new last byte with the rest.
+    const int used = static_cast<int>((bits_ - dropped_bits_) % 8);
+    bits_ += bits;
+    if (used) {
         const int take = std::min(8 - used, bits);
-        const uint32_t chunk = (value >> (bits - take)) & ((1u << take) - 1);
-        bytes_.back() |= static_cast<uint8_t>(chunk << (8 - used - take));
         bits -= take;
-        bits_ += take;
+        bytes_.back() |= static_cast<uint8_t>((value >> bits) << (8 - used - take));
     }
+    for (; bits >= 8; bits -= 8)
+        bytes_.push_back(static_cast<uint8_t>(value >> (bits - 8)));
+    if (bits)
+        bytes_.push_back(static_cast<uint8_t>(value << (8 - bits)));
 }
 
 void BitWriter::put_bytes(const uint8_t* bytes, size_t count) {

@@ -3,6 +3,8 @@
 #include "audio/mp3enc/Tables.h"
 
 #include <cmath>
+#include <cstddef>
+#include <utility>
 
 namespace audio::mp3enc {
 
@@ -17,13 +19,33 @@ constexpr int kSubbandShift = kWindowScaleBits + kMatrixBits + 15 - 28;
 
 const double kAliasC[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0142, -0.0037};
 
+template <ptrdiff_t Stride, typename T, size_t... I>
+int64_t dot_terms(const int32_t* coefficients, const T* values, std::index_sequence<I...>) {
+    return (... + (static_cast<int64_t>(coefficients[I]) * values[static_cast<ptrdiff_t>(I) * Stride]));
+}
+
+// Sum of coefficients[i] * values[i * Stride] for i < N, written out term by term: as a loop the
+// compiler's usual optimisation keeps a counter and a branch for every product of the filter bank.
+template <size_t N, ptrdiff_t Stride = 1, typename T>
+int64_t dot(const std::array<int32_t, N>& coefficients, const T* values) {
+    return dot_terms<Stride>(coefficients.data(), values, std::make_index_sequence<N>{});
+}
+
 } // namespace
 
 FilterBank::FilterBank() {
     const double pi = std::acos(-1.0);
-    for (int k = 0; k < kSubbands; ++k)
-        for (int i = 0; i < 64; ++i)
-            matrix_[k][i] = static_cast<int32_t>(std::lround(std::cos((2 * k + 1) * (i - 16) * pi / 64) * (1 << kMatrixBits)));
+    auto matrix = [pi](int k, int m) {
+        return static_cast<int32_t>(std::lround(std::cos((2 * k + 1) * m * pi / 64) * (1 << kMatrixBits)));
+    };
+    for (int k = 0; k < 8; ++k)
+        for (int t = 0; t < 8; ++t) {
+            rows4_[k][t] = matrix(k, 4 * t);
+            rows2_[k][t] = matrix(k, 4 * t + 2);
+        }
+    for (int k = 0; k < 16; ++k)
+        for (int n = 0; n < 16; ++n)
+            rows1_[k][n] = matrix(k, 2 * n + 1);
     for (int k = 0; k < 18; ++k)
         for (int i = 0; i < 36; ++i) {
             const double window = std::sin(pi / 36 * (i + 0.5));
@@ -35,8 +57,9 @@ FilterBank::FilterBank() {
         cs_[i] = static_cast<int32_t>(std::lround(1 / root * (1 << kAliasBits)));
         ca_[i] = static_cast<int32_t>(std::lround(kAliasC[i] / root * (1 << kAliasBits)));
     }
-    for (int i = 0; i < 512; ++i)
-        window_[i] = analysis_window(i);
+    for (int i = 0; i < 64; ++i)
+        for (int j = 0; j < 8; ++j)
+            window_[i][j] = analysis_window(i + 64 * j);
 }
 
 void FilterBank::set_lowpass(double normalized) {
@@ -51,18 +74,37 @@ void FilterBank::set_lowpass(double normalized) {
 void FilterBank::analyze_slot(const int16_t* newest, int64_t* bands) const {
     // ISO 11172-3 analysis: X[i] is the sample i steps back from the newest.
     int64_t y[64];
-    for (int i = 0; i < 64; ++i) {
-        int64_t sum = 0;
-        for (int j = i; j < 512; j += 64)
-            sum += static_cast<int64_t>(window_[j]) * newest[-j];
-        y[i] = sum;
+    for (int i = 0; i < 64; ++i)
+        y[i] = dot<8, -64>(window_[i], newest - i);
+    // The matrix row cos((2k + 1)(i - 16) pi / 64) is even about i = 16 and odd about i = 48 (where
+    // it is zero): y folds to 32 sums z[m] for the rows cos((2k + 1) m pi / 64).
+    int64_t z[32];
+    z[0] = y[16];
+    for (int m = 1; m <= 16; ++m)
+        z[m] = y[16 + m] + y[16 - m];
+    for (int m = 17; m < 32; ++m)
+        z[m] = y[16 + m] - y[80 - m];
+    // Row 31 - k is row k with the odd m negated, and of the even m, row 15 - k is row k with
+    // m = 2 (mod 4) negated: each partial sum serves two bands. Only sums are shared, every product
+    // is the one of the full matrix, so the bands are exactly the full matrix's.
+    int64_t z4[8], z2[8], z1[16];
+    for (int t = 0; t < 8; ++t) {
+        z4[t] = z[4 * t];
+        z2[t] = z[4 * t + 2];
     }
-    for (int k = 0; k < lowpass_band_; ++k) {
-        const int32_t* m = matrix_[k].data();
-        int64_t sum = 0;
-        for (int i = 0; i < 64; ++i)
-            sum += m[i] * y[i];
-        bands[k] = sum >> kSubbandShift;
+    for (int n = 0; n < 16; ++n)
+        z1[n] = z[2 * n + 1];
+    int64_t even[16];
+    for (int k = 0; k < 8; ++k) {
+        const int64_t a = dot(rows4_[k], z4);
+        const int64_t b = dot(rows2_[k], z2);
+        even[k] = a + b;
+        even[15 - k] = a - b;
+    }
+    for (int k = 0; k < 16; ++k) {
+        const int64_t odd = dot(rows1_[k], z1);
+        bands[k] = (even[k] + odd) >> kSubbandShift;
+        bands[31 - k] = (even[k] - odd) >> kSubbandShift;
     }
     for (int k = lowpass_band_; k < kSubbands; ++k)
         bands[k] = 0;
@@ -91,13 +133,8 @@ void FilterBank::mdct(const SubbandSamples& previous, const SubbandSamples& curr
             in[i] = previous[i][band];
             in[i + 18] = current[i][band];
         }
-        for (int k = 0; k < 18; ++k) {
-            const int32_t* c = mdct_[k].data();
-            int64_t sum = 0;
-            for (int i = 0; i < 36; ++i)
-                sum += c[i] * in[i];
-            lines[k] = sum >> kMdctBits;
-        }
+        for (int k = 0; k < 18; ++k)
+            lines[k] = dot(mdct_[k], in) >> kMdctBits;
     }
     // Alias reduction: the transpose of the decoder's butterflies.
     for (int band = 1; band < kSubbands; ++band) {

@@ -77,22 +77,30 @@ uint64_t xr_pow(uint64_t x) {
 
 const std::array<uint64_t, 256>& step_table() { return steps().step; }
 
-bool Quantizer::quantize(const std::array<uint64_t, kGranuleLines>& xrpow, int g, GranuleInfo& gi) {
+void PowerLines::measure() {
+    largest = 0;
+    end = 0;
+    for (int i = 0; i < kGranuleLines; ++i) {
+        largest = std::max(largest, xrpow[i]);
+        if (xrpow[i])
+            end = i + 1;
+    }
+}
+
+bool Quantizer::quantize(const PowerLines& lines, int g, GranuleInfo& gi) {
     const Steps& s = steps();
-    const uint64_t limit = s.limit[g];
-    for (uint64_t v : xrpow)
-        if (v > limit)
-            return false;
+    if (lines.largest > s.limit[g])
+        return false;
     const uint64_t step = s.step[g];
-    for (int i = 0; i < kGranuleLines; ++i)
-        gi.l3_enc[i] = static_cast<int>((xrpow[i] * step + kRounding) >> kQuantBits);
+    for (int i = 0; i < lines.end; ++i)
+        gi.l3_enc[i] = static_cast<int>((lines.xrpow[i] * step + kRounding) >> kQuantBits);
+    std::fill(gi.l3_enc.begin() + lines.end, gi.l3_enc.end(), 0);
     return true;
 }
 
-int Quantizer::count_at(const HuffmanCoder& coder, const std::array<uint64_t, kGranuleLines>& xrpow, int g,
-                        GranuleInfo& gi) {
+int Quantizer::count_at(const HuffmanCoder& coder, const PowerLines& lines, int g, GranuleInfo& gi) {
     gi.global_gain = g;
-    if (!quantize(xrpow, g, gi)) {
+    if (!quantize(lines, g, gi)) {
         gi.part2_3_length = kTooManyBits;
         return kTooManyBits;
     }
@@ -106,7 +114,7 @@ int Quantizer::code_granule(const HuffmanCoder& coder, const int64_t* xr, int ta
     for (int i = 0; i < kGranuleLines; ++i) {
         gi.negative[i] = xr[i] < 0;
         const uint64_t magnitude = static_cast<uint64_t>(std::llabs(xr[i]));
-        xrpow_[i] = xr_pow(magnitude);
+        lines_.xrpow[i] = xr_pow(magnitude);
         sum |= magnitude;
     }
     ScaleFactors::clear(gi);
@@ -118,20 +126,22 @@ int Quantizer::code_granule(const HuffmanCoder& coder, const int64_t* xr, int ta
         return 0;
     }
     if (coder.scale_factors()) {
-        ScaleFactors::choose(xrpow_, coder.band_starts(), gi);
+        ScaleFactors::choose(lines_.xrpow, coder.band_starts(), gi);
         // Scale factors that would take a large share of a small granule are not worth it.
         if (gi.part2_length * kMaxScaleFactorShare > target)
             ScaleFactors::clear(gi);
-        ScaleFactors::apply(xrpow_, coder.band_starts(), gi);
+        ScaleFactors::apply(lines_.xrpow, coder.band_starts(), gi);
     }
+    lines_.measure();
 
     // Binary search from the remembered gain; the step halves once the search has turned.
     int g = std::clamp(last_gain_[ch], 0, kGlobalGainMax);
     int step = step_[ch];
     int direction = 0;  // +1 up, -1 down
     bool turned = false;
+    int bits = 0;
     for (;;) {
-        const int bits = count_at(coder, xrpow_, g, gi);
+        bits = count_at(coder, lines_, g, gi);
         if (step == 1 || bits == target)
             break;
         const int want = bits > target ? 1 : -1;
@@ -142,7 +152,11 @@ int Quantizer::code_granule(const HuffmanCoder& coder, const int64_t* xr, int ta
         direction = want;
         const int next = g + want * step;
         if (next > kGlobalGainMax || next < 0) {
-            g = std::clamp(next, 0, kGlobalGainMax);
+            // The search stops at the edge of the range, with gi counted at the gain it stops on.
+            const int clamped = std::clamp(next, 0, kGlobalGainMax);
+            if (clamped != g)
+                bits = count_at(coder, lines_, clamped, gi);
+            g = clamped;
             break;
         }
         g = next;
@@ -150,9 +164,8 @@ int Quantizer::code_granule(const HuffmanCoder& coder, const int64_t* xr, int ta
     step_[ch] = std::abs(g - last_gain_[ch]) >= 4 ? 4 : 2;
     last_gain_[ch] = g;
 
-    int bits = count_at(coder, xrpow_, g, gi);
     while (bits > target && g < kGlobalGainMax)
-        bits = count_at(coder, xrpow_, ++g, gi);
+        bits = count_at(coder, lines_, ++g, gi);
     if (bits > target) {
         // Not even the coarsest step fits: send the granule empty rather than break the stream.
         ScaleFactors::clear(gi);

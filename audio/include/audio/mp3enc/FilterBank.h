@@ -34,11 +34,16 @@ public:
 private:
     void analyze_slot(const int16_t* newest, int64_t* bands) const;
 
-    std::array<std::array<int32_t, 64>, kSubbands> matrix_ = {};   // Q14
+    // Q14 cos((2k + 1) m pi / 64) of the bands k = 0..7 at m = 0 and 2 (mod 4), and of k = 0..15 at
+    // odd m; the other bands' rows follow from these by symmetry.
+    std::array<std::array<int32_t, 8>, 8> rows4_ = {};
+    std::array<std::array<int32_t, 8>, 8> rows2_ = {};
+    std::array<std::array<int32_t, 16>, 16> rows1_ = {};
     std::array<std::array<int32_t, 36>, 18> mdct_ = {};            // Q18, window and 1/9 included
     std::array<int32_t, 8> cs_ = {};                                // Q14
     std::array<int32_t, 8> ca_ = {};                                // Q14
-    std::array<int32_t, 512> window_ = {};
+    // Taps i, i + 64, ... i + 448 of the analysis window, which make the windowed sum y[i].
+    std::array<std::array<int32_t, 8>, 64> window_ = {};
     int lowpass_band_ = kSubbands;
 };
 

@@ -25,16 +25,26 @@ uint64_t xr_pow(uint64_t magnitude);
 // q = (xr_pow(|xr|) * step + rounding) >> kQuantBits is the standard's quantiser with offset 0.4054.
 const std::array<uint64_t, 256>& step_table();
 
+// A granule's |xr|^(3/4) with what quantising it at any gain needs to know of it: its largest line
+// and where the lines above the lowpass, all zero, begin.
+struct PowerLines {
+    std::array<uint64_t, kGranuleLines> xrpow = {};
+    uint64_t largest = 0;
+    int end = 0;  // xrpow is zero from here on
+    // Sets largest and end from xrpow.
+    void measure();
+};
+
 // Finds the global gain of one granule and channel by a binary search on the bit count and leaves
 // the quantised lines and side information in GranuleInfo; at the lower rates the scale factors
 // of ScaleFactors shape the noise first.
 class Quantizer {
 public:
-    // Quantises at gain g into gi.l3_enc; false (lines untouched) when a line is too large to code.
-    static bool quantize(const std::array<uint64_t, kGranuleLines>& xrpow, int g, GranuleInfo& gi);
+    // Quantises measured lines at gain g into gi.l3_enc; false (lines untouched) when a line is too
+    // large to code.
+    static bool quantize(const PowerLines& lines, int g, GranuleInfo& gi);
     // Bits at gain g, kTooManyBits when not codable.
-    static int count_at(const HuffmanCoder& coder, const std::array<uint64_t, kGranuleLines>& xrpow,
-                        int g, GranuleInfo& gi);
+    static int count_at(const HuffmanCoder& coder, const PowerLines& lines, int g, GranuleInfo& gi);
 
     // Codes the spectrum xr with at most target bits (when that is possible at any gain); ch
     // selects the search memory. Returns the bits used (gi.part2_3_length).
@@ -43,7 +53,7 @@ public:
 private:
     std::array<int, 2> last_gain_ = {180, 180};
     std::array<int, 2> step_ = {4, 4};
-    std::array<uint64_t, kGranuleLines> xrpow_ = {};
+    PowerLines lines_;
 };
 
 } // namespace audio::mp3enc
