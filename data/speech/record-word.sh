@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Records one word of the speaking clock: espeak-ng speaks TEXT with the options of voice.txt
 # at 22050 Hz mono; the lead-in and tail silence are trimmed so that words join, and the word is
-# brought to one loudness so that no word of a sentence stands out or drowns.
+# brought to one loudness so that no word of a sentence stands out or drowns. No dither (-D):
+# the same words come out of every build.
 # Usage: record-word.sh ESPEAK SOX VOICE-FILE TEXT OUT.wav
 set -euo pipefail
 espeak=$1 sox=$2 voice_file=$3 text=$4 out=$5
@@ -19,8 +20,8 @@ tail=0.08
 raw=$out.raw.wav trimmed=$out.trimmed.wav
 trap 'rm -f "$raw" "$trimmed"' EXIT
 "$espeak" "${voice[@]}" -w "$raw" "$text"
-"$sox" "$raw" -r 22050 -c 1 -b 16 "$trimmed" silence 1 0.005 $threshold reverse silence 1 0.005 $threshold reverse
+"$sox" -D "$raw" -r 22050 -c 1 -b 16 "$trimmed" silence 1 0.005 $threshold reverse silence 1 0.005 $threshold reverse
 read -r rms peak <<< "$("$sox" "$trimmed" -n stats 2>&1 | awk '/^RMS lev dB/ { r = $4 } /^Pk lev dB/ { p = $4 } END { print r, p }')"
 gain=$(awk -v t="$target_rms" -v r="$rms" -v p="$peak" -v l="$peak_limit" \
            'BEGIN { g = t - r; if (p + g > l) g = l - p; printf "%.2f", g }')
-"$sox" "$trimmed" -b 16 "$out" gain "$gain" pad 0 $tail
+"$sox" -D "$trimmed" -b 16 "$out" gain "$gain" pad 0 $tail
