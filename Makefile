@@ -3,10 +3,10 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 PACKAGES = cmake g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev \
            libmad0-dev libvorbisidec-dev libmpcdec-dev libgsm1-dev libasound2-dev libsdl2-dev \
-           libfreetype-dev libfontconfig-dev fonts-dejavu-core libjpeg-dev libgif-dev libpng-dev \
+           libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-dejavu-extra libjpeg-dev libgif-dev libpng-dev \
            espeak-ng sox librsvg2-bin xvfb xauth mpg123 musepack-tools locales-all \
            pulseaudio pulseaudio-utils libasound2-plugins pipewire pipewire-pulse wireplumber dbus \
-           desktop-file-utils dpkg-dev fakeroot libcap2-bin
+           desktop-file-utils dpkg-dev fakeroot file libcap2-bin python3
 WERROR  := $(if $(CI),ON,OFF)
 
 .PHONY: run test build deps clean bench install deb

@@ -236,6 +236,9 @@ private:
 } // namespace
 
 int run_wake_up_service() {
+    // A service serves the registrations of one device root, never of "/".
+    if (!device_root_found())
+        return 2;
     ServiceLock lock;
     if (!lock.take())
         return 0;   // another service serves this root
