@@ -9,7 +9,7 @@ PACKAGES = cmake g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmar
            desktop-file-utils dpkg-dev fakeroot file libcap2-bin python3
 WERROR  := $(if $(CI),ON,OFF)
 
-.PHONY: run test build deps clean bench install deb
+.PHONY: run test build deps clean bench install uninstall deb
 
 run: build
 	@./tools/run-device.sh $(BUILD)
@@ -25,6 +25,10 @@ build: deps
 PREFIX ?= /usr/local
 install: build
 	DESTDIR="$(DESTDIR)" AUTOSTARTDIR="$(AUTOSTARTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Removes what the last `make install` of $(BUILD) put there; users' own roots stay.
+uninstall:
+	@sh install/uninstall.sh "$(BUILD)/install_manifest.txt"
 
 # A Debian package of the same layout, in $(BUILD).
 deb: build

@@ -78,6 +78,13 @@ endif()
 # Wrappers and desktop entries name final paths, never DESTDIR or the build tree.
 set(CHIMELY_LIB_DIR "${prefix}/lib/chimely")
 set(CHIMELY_BIN_DIR "${prefix}/bin")
+# Manual pages and the changelog are kept compressed, without a name or time in the header.
+function(compress file)
+  execute_process(COMMAND gzip -9nc "${file}" OUTPUT_FILE "${file}.gz" RESULT_VARIABLE gzip_result)
+  if(NOT gzip_result EQUAL 0)
+    message(FATAL_ERROR "gzip failed on ${file}")
+  endif()
+endfunction()
 set(executable OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(usage_chimely [=[
 Usage: chimely [close | AppRunAtTime | AppRunAfterWakeup | FILE]
@@ -131,11 +138,15 @@ foreach(wrapper chimely chimely-today chimely-wake-up)
   set(CHIMELY_WRAPPER_USAGE "${usage_${wrapper}}")
   configure_file("${CHIMELY_SOURCE_DIR}/install/wrapper.sh.in" "${CHIMELY_BINARY_DIR}/install/${wrapper}" @ONLY)
   file(INSTALL "${CHIMELY_BINARY_DIR}/install/${wrapper}" DESTINATION "${prefix}/bin" FILE_PERMISSIONS ${executable})
+  configure_file("${CHIMELY_SOURCE_DIR}/install/man/${wrapper}.1" "${CHIMELY_BINARY_DIR}/install/man/${wrapper}.1" @ONLY)
+  compress("${CHIMELY_BINARY_DIR}/install/man/${wrapper}.1")
   file(INSTALL "${CHIMELY_BINARY_DIR}/install/man/${wrapper}.1.gz" DESTINATION "${prefix}/share/man/man1")
 endforeach()
 # Ends what runs of this installation before its files go (the package's prerm, make uninstall).
 configure_file("${CHIMELY_SOURCE_DIR}/install/stop-running.sh.in" "${CHIMELY_BINARY_DIR}/install/stop-running" @ONLY)
 file(INSTALL "${CHIMELY_BINARY_DIR}/install/stop-running" DESTINATION "${CHIMELY_LIB_DIR}" FILE_PERMISSIONS ${executable})
+configure_file("${CHIMELY_SOURCE_DIR}/install/changelog" "${CHIMELY_BINARY_DIR}/install/changelog" COPYONLY)
+compress("${CHIMELY_BINARY_DIR}/install/changelog")
 file(INSTALL "${CHIMELY_SOURCE_DIR}/install/copyright" "${CHIMELY_BINARY_DIR}/install/changelog.gz"
      DESTINATION "${prefix}/share/doc/chimely")
 foreach(entry chimely chimely-today chimely-wake-up)
