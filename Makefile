@@ -28,7 +28,7 @@ install: build
 
 # Removes what the last `make install` of $(BUILD) put there; users' own roots stay.
 uninstall:
-	@sh install/uninstall.sh "$(BUILD)/install_manifest.txt"
+	@DESTDIR="$(DESTDIR)" sh install/uninstall.sh "$(BUILD)/install_manifest.txt"
 
 # A Debian package of the same layout, in $(BUILD).
 deb: build

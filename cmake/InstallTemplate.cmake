@@ -74,6 +74,12 @@ execute_process(COMMAND "${CMAKE_COMMAND}" -E env "CHIMELY_ROOT=$ENV{DESTDIR}${t
 if(NOT reg_result EQUAL 0)
   message(FATAL_ERROR "writing MainProgram into the template failed")
 endif()
+# Listed with what file(INSTALL) put there, so that make uninstall removes it too.
+file(GLOB_RECURSE registry "$ENV{DESTDIR}${template}/windows/registry/*")
+foreach(written IN LISTS registry)
+  string(REPLACE "$ENV{DESTDIR}${template}" "${template}" written "${written}")
+  list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${written}")
+endforeach()
 
 # Wrappers and desktop entries name final paths, never DESTDIR or the build tree.
 set(CHIMELY_LIB_DIR "${prefix}/lib/chimely")

@@ -1,19 +1,23 @@
 #!/bin/sh
 # uninstall.sh MANIFEST: removes what `make install` put there, as listed one
-# path a line in MANIFEST (install_manifest.txt; paths may hold spaces). The
-# programs of the installation end first; the folders of lib/chimely go once
-# empty, the caches that the installation refreshed are refreshed again; each
-# user's device root stays.
+# path a line in MANIFEST (install_manifest.txt; paths may hold spaces), below
+# $DESTDIR when the installation was staged there. The programs of an
+# installation in place end first; the folders of lib/chimely go once empty,
+# the caches that the installation refreshed are refreshed again; each user's
+# device root stays.
 set -eu
 manifest=$1
 [ -f "$manifest" ] || { echo "nothing to uninstall: $manifest is missing (make install writes it)" >&2; exit 1; }
+dest=${DESTDIR:-}
 lib=$(sed -n 's#/stop-running$##p' "$manifest" | head -n 1)
-if [ -n "$lib" ] && [ -x "$lib/stop-running" ]; then
+[ -z "$lib" ] || lib=$dest$lib
+if [ -z "$dest" ] && [ -n "$lib" ] && [ -x "$lib/stop-running" ]; then
     "$lib/stop-running"
 fi
 removed=0
 while IFS= read -r file; do
     [ -n "$file" ] || continue
+    file=$dest$file
     if [ -e "$file" ] || [ -L "$file" ]; then
         rm -f -- "$file"
         removed=$((removed + 1))
