@@ -11,7 +11,8 @@
 #     service runs), the package removed, then purged: nothing of it may run,
 #     nor remain outside the users' data roots.
 # WORK (default /var/tmp/chimely-clean-machine) keeps the chroots, the logs and
-# debootstrap's download cache; MIRROR names the Debian mirror.
+# debootstrap's download cache; MIRROR names the Debian mirror; a package named
+# by DEB is checked without the first part.
 set -euo pipefail
 SOURCE=$(cd "$(dirname "$0")/.." && pwd)
 WORK=${1:-/var/tmp/chimely-clean-machine}
@@ -44,10 +45,11 @@ echo "$(chroot "$WORK/pristine" dpkg-query -W | wc -l) packages"
 git -C "$SOURCE" bundle create "$WORK/build/root/chimely.bundle" HEAD 2> /dev/null
 echo "repository: $(git -C "$SOURCE" log -1 --format='%h %s' | cut -c1-72)"
 
+if [ -z "${DEB:-}" ]; then
 step "the README's set-up on it"
 in_chroot "$WORK/build" '
 apt-get update -q > /dev/null
-apt-get install -y -q git make > /root/git-make.log
+apt-get install -y -q git make > /root/git-make.log   # as the README says
 echo "apt-get install git make: $(grep -c "^Setting up" /root/git-make.log) packages"
 git clone -q /root/chimely.bundle /root/chimely
 cd /root/chimely
@@ -86,7 +88,9 @@ echo "make install put $installed files; make uninstall left $left; /usr/local/l
 sed "s/^/    /" /root/make-uninstall.log
 [ "$left" = 0 ]
 '
-cp "$WORK/build/root/chimely.deb" "$WORK/install/root/chimely.deb"
+DEB=$WORK/build/root/chimely.deb
+fi
+cp "$DEB" "$WORK/install/root/chimely.deb"
 
 step "the package on a second clean Debian 12"
 in_chroot "$WORK/install" '
@@ -119,7 +123,7 @@ export DISPLAY=:5 CHIMELY_AUDIO=null
 # Chimely under the display, as root and as a new user, each with a screenshot on SIGUSR1.
 shot() {
     for i in $(seq 100); do
-        pid=$(ours | awk -v u="$1" "\$1 == u && \$3 ~ /Chimely\$/ {print \$2}" | head -n 1)
+        pid=$(ours | awk -v u="$1" "\$1 == u && /\/Chimely\$/ {print \$2}" | head -n 1)
         [ -n "$pid" ] && break; sleep 0.2
     done
     [ -n "$pid" ] || { echo "Chimely of $1 did not start"; exit 1; }
