@@ -3,13 +3,13 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 PACKAGES = cmake g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev \
            libmad0-dev libvorbisidec-dev libmpcdec-dev libgsm1-dev libasound2-dev libsdl2-dev \
-           libfreetype-dev libfontconfig-dev fonts-dejavu-core libjpeg-dev libgif-dev libpng-dev \
+           libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-dejavu-extra libjpeg-dev libgif-dev libpng-dev \
            espeak-ng sox librsvg2-bin xvfb xauth mpg123 musepack-tools locales-all \
            pulseaudio pulseaudio-utils libasound2-plugins pipewire pipewire-pulse wireplumber dbus \
-           desktop-file-utils dpkg-dev fakeroot libcap2-bin
+           desktop-file-utils dpkg-dev fakeroot file libcap2-bin python3
 WERROR  := $(if $(CI),ON,OFF)
 
-.PHONY: run test build deps clean bench install deb
+.PHONY: run test build deps clean bench install uninstall deb
 
 run: build
 	@./tools/run-device.sh $(BUILD)
@@ -25,6 +25,10 @@ build: deps
 PREFIX ?= /usr/local
 install: build
 	DESTDIR="$(DESTDIR)" AUTOSTARTDIR="$(AUTOSTARTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Removes what the last `make install` of $(BUILD) put there; users' own roots stay.
+uninstall:
+	@DESTDIR="$(DESTDIR)" sh install/uninstall.sh "$(BUILD)/install_manifest.txt"
 
 # A Debian package of the same layout, in $(BUILD).
 deb: build

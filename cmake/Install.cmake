@@ -41,7 +41,9 @@ add_custom_target(install_icons ALL DEPENDS ${icon_pngs})
 # Everything that names a final path (wrappers, desktop entries, the template's
 # registry) is written at install time, for the prefix, DESTDIR and
 # AUTOSTARTDIR of that run.
+set(CHIMELY_VERSION 1.0.0)
 install(CODE "
+  set(CHIMELY_VERSION \"${CHIMELY_VERSION}\")
   set(CHIMELY_SOURCE_DIR \"${CMAKE_SOURCE_DIR}\")
   set(CHIMELY_BINARY_DIR \"${CMAKE_BINARY_DIR}\")
   set(CHIMELY_DEVICE_DIR \"${CHIMELY_DEVICE_DIR}\")
@@ -61,7 +63,7 @@ set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME chimely)
-set(CPACK_PACKAGE_VERSION 1.0.0)
+set(CPACK_PACKAGE_VERSION ${CHIMELY_VERSION})
 set(CPACK_PACKAGE_CONTACT "Chimely developers <chimely@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "talking alarm clock")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Alarms with repeat rules and skipped dates that ring with a chime, speak the\n time and play a recorded voice note; a home-screen item shows the next alarm.")
@@ -78,6 +80,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CMAKE_BINARY_DIR}/platform")
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, libsdl2-2.0-0")
 # setcap gives the wake-up service the capability to wake the machine (post-installation step).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, libcap2-bin")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/install/postinst)
+# The capability after installation; the programs of the package's users end before its removal;
+# the autostart entry is the administrator's to edit.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/install/postinst ${PROJECT_SOURCE_DIR}/install/prerm
+    ${PROJECT_SOURCE_DIR}/install/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

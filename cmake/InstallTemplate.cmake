@@ -35,8 +35,13 @@ foreach(relative IN LISTS shipped)
   endif()
   get_filename_component(folder "${template}/${relative}" DIRECTORY)
   get_filename_component(name "${relative}" NAME)
-  file(INSTALL "${source}" DESTINATION "${folder}" USE_SOURCE_PERMISSIONS RENAME "${name}")
-  # Programs and libraries find the device layer beside the programs, wherever the tree is.
+  if(name MATCHES "\\.so$")
+    # Libraries are loaded, never run: not executable.
+    file(INSTALL "${source}" DESTINATION "${folder}" RENAME "${name}"
+         FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+  else()
+    file(INSTALL "${source}" DESTINATION "${folder}" USE_SOURCE_PERMISSIONS RENAME "${name}")
+  endif()
   # Programs and libraries lose the build's debugging data (it names the build
   # tree) and find the device layer beside the programs, wherever the tree is.
   file(READ "${source}" magic LIMIT 4 HEX)
@@ -69,10 +74,64 @@ execute_process(COMMAND "${CMAKE_COMMAND}" -E env "CHIMELY_ROOT=$ENV{DESTDIR}${t
 if(NOT reg_result EQUAL 0)
   message(FATAL_ERROR "writing MainProgram into the template failed")
 endif()
+# Listed with what file(INSTALL) put there, so that make uninstall removes it too.
+file(GLOB_RECURSE registry "$ENV{DESTDIR}${template}/windows/registry/*")
+foreach(written IN LISTS registry)
+  string(REPLACE "$ENV{DESTDIR}${template}" "${template}" written "${written}")
+  list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${written}")
+endforeach()
 
 # Wrappers and desktop entries name final paths, never DESTDIR or the build tree.
 set(CHIMELY_LIB_DIR "${prefix}/lib/chimely")
 set(CHIMELY_BIN_DIR "${prefix}/bin")
+# Manual pages and the changelog are kept compressed, without a name or time in the header.
+function(compress file)
+  execute_process(COMMAND gzip -9nc "${file}" OUTPUT_FILE "${file}.gz" RESULT_VARIABLE gzip_result)
+  if(NOT gzip_result EQUAL 0)
+    message(FATAL_ERROR "gzip failed on ${file}")
+  endif()
+endfunction()
+set(executable OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(usage_chimely [=[
+Usage: chimely [close | AppRunAtTime | AppRunAfterWakeup | FILE]
+       chimely --help | --version
+
+Chimely, the talking alarm clock, in your own device root: $CHIMELY_ROOT, or
+else ${XDG_DATA_HOME:-~/.local/share}/chimely. The root keeps your alarms,
+settings and voice notes; each start copies newer installed files into it.
+When Chimely already runs there, the start hands its command line to it and
+ends; the program stays resident until it is handed "close".
+  (nothing)           show the main window
+  close               end the running program
+  AppRunAtTime        ring the alarm that is due (the wake-up service starts it so)
+  AppRunAfterWakeup   ring a missed alarm, or else speak the time
+  FILE                a new alarm with FILE as its voice note, a device path
+                      such as '\My Documents\note.wav'
+See chimely(1).]=])
+set(usage_chimely-today [=[
+Usage: chimely-today [ITEM-LIBRARY...]
+       chimely-today --help | --version
+
+A small home screen with Chimely's item: the next alarm, or how many alarms
+were passed over, from your device root (as chimely). Up and Down move the
+highlight; Enter or a tap on the item starts Chimely. It loads
+'\Program Files\Chimely\QevaChimelyToday.so', or the item libraries named by
+their device paths.
+See chimely-today(1).]=])
+set(usage_chimely-wake-up [=[
+Usage: chimely-wake-up
+       chimely-wake-up register PROGRAM "YYYY-MM-DD HH:MM:SS" | cancel PROGRAM
+       chimely-wake-up list | status
+       chimely-wake-up --help | --version
+
+The wake-up service of your device root (as chimely): it starts Chimely at
+each registered alarm time and ends when no alarm is registered. The desktop
+starts it at login; Chimely starts it when it registers an alarm.
+  register, cancel   add or withdraw the registration of PROGRAM, a device
+                     path such as '\Program Files\Chimely\Bellcue.exe'
+  list               the registrations, earliest first
+  status             whether the service runs, its clock and next wake-up
+See chimely-wake-up(1).]=])
 foreach(wrapper chimely chimely-today chimely-wake-up)
   if(wrapper STREQUAL "chimely")
     set(CHIMELY_WRAPPED_PROGRAM "${app_folder}/Chimely")
@@ -81,10 +140,21 @@ foreach(wrapper chimely chimely-today chimely-wake-up)
   else()
     set(CHIMELY_WRAPPED_PROGRAM "${app_folder}/chimely-waker")
   endif()
+  set(CHIMELY_WRAPPER "${wrapper}")
+  set(CHIMELY_WRAPPER_USAGE "${usage_${wrapper}}")
   configure_file("${CHIMELY_SOURCE_DIR}/install/wrapper.sh.in" "${CHIMELY_BINARY_DIR}/install/${wrapper}" @ONLY)
-  file(INSTALL "${CHIMELY_BINARY_DIR}/install/${wrapper}" DESTINATION "${prefix}/bin"
-       FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  file(INSTALL "${CHIMELY_BINARY_DIR}/install/${wrapper}" DESTINATION "${prefix}/bin" FILE_PERMISSIONS ${executable})
+  configure_file("${CHIMELY_SOURCE_DIR}/install/man/${wrapper}.1" "${CHIMELY_BINARY_DIR}/install/man/${wrapper}.1" @ONLY)
+  compress("${CHIMELY_BINARY_DIR}/install/man/${wrapper}.1")
+  file(INSTALL "${CHIMELY_BINARY_DIR}/install/man/${wrapper}.1.gz" DESTINATION "${prefix}/share/man/man1")
 endforeach()
+# Ends what runs of this installation before its files go (the package's prerm, make uninstall).
+configure_file("${CHIMELY_SOURCE_DIR}/install/stop-running.sh.in" "${CHIMELY_BINARY_DIR}/install/stop-running" @ONLY)
+file(INSTALL "${CHIMELY_BINARY_DIR}/install/stop-running" DESTINATION "${CHIMELY_LIB_DIR}" FILE_PERMISSIONS ${executable})
+configure_file("${CHIMELY_SOURCE_DIR}/install/changelog" "${CHIMELY_BINARY_DIR}/install/changelog" COPYONLY)
+compress("${CHIMELY_BINARY_DIR}/install/changelog")
+file(INSTALL "${CHIMELY_SOURCE_DIR}/install/copyright" "${CHIMELY_BINARY_DIR}/install/changelog.gz"
+     DESTINATION "${prefix}/share/doc/chimely")
 foreach(entry chimely chimely-today chimely-wake-up)
   configure_file("${CHIMELY_SOURCE_DIR}/install/${entry}.desktop.in" "${CHIMELY_BINARY_DIR}/install/${entry}.desktop" @ONLY)
 endforeach()

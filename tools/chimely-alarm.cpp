@@ -2,17 +2,19 @@
 // device paths there):
 //   chimely-alarm next FILE   each alarm's index and next time from now, or "none"
 //   chimely-alarm sim FILE    one queue over the alarms, driven by commands on
-//                             standard input, one output line per command:
-//     now YYYY-MM-DD HH:MM:SS | reset | fill-from YYYY-MM-DD HH:MM:SS | missed |
-//     dismiss | snooze MINUTES | state | registered
+//                             standard input, one output line per command; it
+//                             writes the root's state file and wake-up
+//                             registration, so it needs a device root
 #include "alarm/Alarm.h"
 #include "alarm/AlarmQueue.h"
 #include "alarm/RunEventAt.h"
 #include "alarm/TodayState.h"
 #include "base/Convert.h"
+#include "base/File.h"
 #include "base/TimeStamp.h"
 #include "base/Xml.h"
 #include "plat/Clock.h"
+#include "plat/Paths.h"
 #include "plat/Text.h"
 #include "plat/WakeUp.h"
 
@@ -139,23 +141,39 @@ int simulate(const std::vector<Alarm>& alarms) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: chimely-alarm next FILE | sim FILE\n");
+    std::fputs("usage: chimely-alarm next FILE   each alarm's index and next time from now, or \"none\"\n"
+               "       chimely-alarm sim FILE    an alarm queue over FILE's alarms in the device root, driven\n"
+               "                                 by one command per line of standard input:\n"
+               "         now YYYY-MM-DD HH:MM:SS       set the clock\n"
+               "         fill-from YYYY-MM-DD HH:MM:SS fill the queue with the alarms from that time\n"
+               "         reset | missed | dismiss | snooze MINUTES\n"
+               "         state                         the shared state file\n"
+               "         registered                    the wake-up registration\n"
+               "FILE is an alarms file (alarms.ini), a device path in CHIMELY_ROOT or an ordinary path.\n",
+               stderr);
     return 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3)
+    const bool sim = argc == 3 && std::strcmp(argv[1], "sim") == 0;
+    if (argc != 3 || (!sim && std::strcmp(argv[1], "next") != 0))
         return usage();
+    // The queue writes the shared state file and the wake-up registration: device state, never into "/".
+    if (const std::string problem = plat::device_root_problem(false); sim && !problem.empty()) {
+        std::fprintf(stderr, "chimely-alarm sim: %s\n", problem.c_str());
+        return 2;
+    }
+    const std::wstring file = plat::from_utf8(argv[2]);
+    if (!os::FileInfo(file).exists()) {
+        std::fprintf(stderr, "chimely-alarm: %s: no such file\n", argv[2]);
+        return 1;
+    }
     std::vector<Alarm> alarms;
-    if (!load_alarms(plat::from_utf8(argv[2]), alarms)) {
+    if (!load_alarms(file, alarms)) {
         std::fprintf(stderr, "chimely-alarm: %s: not an alarms file\n", argv[2]);
         return 1;
     }
-    if (std::strcmp(argv[1], "next") == 0)
-        return print_next(alarms);
-    if (std::strcmp(argv[1], "sim") == 0)
-        return simulate(alarms);
-    return usage();
+    return sim ? simulate(alarms) : print_next(alarms);
 }

@@ -18,6 +18,8 @@
 #include <string>
 #include <thread>
 
+void complain_unplayable(const char* path);  // chimely-audio.cpp
+
 namespace {
 
 constexpr int kPollMs = 20;
@@ -56,7 +58,7 @@ int play(const char* path, const char* volume_text) {
     }
     FilePlayer player(wide(path), volume);
     if (!player.is_open()) {
-        std::fprintf(stderr, "chimely-audio: %s: not a sound file this program can play\n", path);
+        complain_unplayable(path);
         return 1;
     }
     player.start();
@@ -151,7 +153,7 @@ int speak(const char* script_path, const char* time_text) {
 
 } // namespace
 
-// -1 when the command is not one of these.
+// -1 when the command is not one of these with its arguments.
 int run_player_command(int argc, char** argv) {
     if (argc < 2)
         return -1;
@@ -166,14 +168,5 @@ int run_player_command(int argc, char** argv) {
         return record_note(argv[2], argv[3]);
     if (command == "speak" && argc == 4)
         return speak(argv[2], argv[3]);
-    if (command == "play" || command == "queue" || command == "record" || command == "record-note" || command == "speak") {
-        std::fprintf(stderr,
-                     "usage: chimely-audio play FILE [VOLUME]\n"
-                     "       chimely-audio queue FILE...\n"
-                     "       chimely-audio record OUT FORMAT SECONDS\n"
-                     "       chimely-audio record-note OUT SECONDS\n"
-                     "       chimely-audio speak SCRIPT HH:MM\n");
-        return 2;
-    }
     return -1;
 }

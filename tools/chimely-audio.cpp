@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string>
 
+void complain_unplayable(const char* path);
+
 namespace {
 
 constexpr int kFramesPerPull = 16384;
@@ -19,18 +21,24 @@ constexpr int kDefaultBitRate = 32000;   // what voice notes are recorded at
 std::wstring wide(const char* text) { return plat::from_utf8(text); }
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: chimely-audio info FILE\n"
-                 "       chimely-audio decode FILE OUT.wav\n"
-                 "       chimely-audio convert IN OUT FORMAT   (PCM, ADPCM, GSM, mp3)\n"
-                 "       chimely-audio encode IN.wav OUT.mp3 [KBPS]   (default 32)\n"
-                 "       chimely-audio mp3info FILE\n");
+    std::fputs("usage: chimely-audio info FILE                  format, title, channels, bits, rate, length\n"
+               "       chimely-audio decode FILE OUT.wav         to PCM WAV\n"
+               "       chimely-audio convert IN OUT FORMAT       through a record chain: PCM, ADPCM, GSM or mp3\n"
+               "       chimely-audio encode IN OUT.mp3 [KBPS]    our MP3 encoder at KBPS kbit/s (default 32)\n"
+               "       chimely-audio mp3info FILE                one line per MP3 frame, then the totals\n"
+               "       chimely-audio play FILE [VOLUME]          through a player (VOLUME 0..1)\n"
+               "       chimely-audio queue FILE...               one after another through the player queue\n"
+               "       chimely-audio record OUT FORMAT SECONDS   from the microphone: PCM, ADPCM, GSM or mp3\n"
+               "       chimely-audio record-note OUT SECONDS     as the alarm editor records a voice note\n"
+               "       chimely-audio speak SCRIPT HH:MM          the time through a speech script\n"
+               "Files are device paths in CHIMELY_ROOT, or ordinary paths when it is unset.\n",
+               stderr);
     return 2;
 }
 
 std::unique_ptr<audio::PlayChain> open_or_complain(const char* path) {
     auto chain = audio::open_play_chain(wide(path));
-    if (!chain) std::fprintf(stderr, "chimely-audio: %s: not a sound file this program can play\n", path);
+    if (!chain) complain_unplayable(path);
     return chain;
 }
 
@@ -115,6 +123,12 @@ int encode(const char* path, const char* out_path, const char* kbps_text) {
 } // namespace
 
 int run_player_command(int argc, char** argv);  // play, queue, record, record-note, speak
+
+// A missing file and a file that is no sound are told apart.
+void complain_unplayable(const char* path) {
+    std::fprintf(stderr, "chimely-audio: %s: %s\n", path,
+                 os::FileInfo(wide(path)).exists() ? "not a sound file this program can play" : "no such file");
+}
 
 int main(int argc, char** argv) {
     if (int rc = run_player_command(argc, argv); rc >= 0) return rc;

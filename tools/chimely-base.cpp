@@ -1,5 +1,6 @@
 // chimely-base: exercises the base library from the shell. Paths are device
 // paths in CHIMELY_ROOT (outside a device tree, ordinary Linux paths).
+#include "base/File.h"
 #include "base/Finder.h"
 #include "base/Log.h"
 #include "base/Path.h"
@@ -49,6 +50,11 @@ int fail(const std::string& text) {
 
 std::wstring wide(const char* text) { return plat::from_utf8(text); }
 
+// A file argument that cannot be read: missing, or not what the command takes.
+int fail_to_read(const char* path, const std::string& what) {
+    return fail(std::string(path) + ": " + (os::FileInfo(wide(path)).exists() ? what : "no such file"));
+}
+
 void print_line(std::wstring_view text) { std::printf("%s\n", plat::to_utf8(text).c_str()); }
 
 // A whole decimal number; false for anything else.
@@ -62,7 +68,7 @@ bool parse_number(const char* text, long long& value) {
 int lng(int argc, char** argv) {
     liba::StringTranslator translator;
     if (!translator.load_file(wide(argv[2])))
-        return fail(std::string("can't read ") + argv[2]);
+        return fail_to_read(argv[2], "not a readable language file");
     for (int i = 3; i < argc; ++i) {
         std::wstring key = wide(argv[i]);
         print_line(key + L"=" + translator.translate(key, L"<default>"));
@@ -73,7 +79,7 @@ int lng(int argc, char** argv) {
 int xml_copy(char** argv) {
     liba::XmlNode document = liba::xml_load_document(wide(argv[2]));
     if (!document)
-        return fail(std::string("not a readable XML document: ") + argv[2]);
+        return fail_to_read(argv[2], "not a readable XML document");
     if (!liba::xml_save_document(document, wide(argv[3])))
         return fail(std::string("can't write ") + argv[3]);
     return 0;
@@ -82,7 +88,7 @@ int xml_copy(char** argv) {
 int zip_list(char** argv) {
     liba::ZipFile zip(wide(argv[2]));
     if (zip.has_error())
-        return fail(std::string("can't open ") + argv[2]);
+        return fail_to_read(argv[2], "not a zip archive this program can read");
     for (std::wstring name = zip.read_entry_header(); !name.empty(); name = zip.read_entry_header())
         std::printf("%s\t%u\n", plat::to_utf8(name).c_str(), zip.get_size());
     return 0;
@@ -91,7 +97,7 @@ int zip_list(char** argv) {
 int zip_cat(int argc, char** argv) {
     liba::ZipFile zip(wide(argv[2]));
     if (zip.has_error())
-        return fail(std::string("can't open ") + argv[2]);
+        return fail_to_read(argv[2], "not a zip archive this program can read");
     if (!zip.find_entry(wide(argv[3])))
         return fail(std::string("no stored entry ") + argv[3]);
     if (argc > 4) {
@@ -195,12 +201,13 @@ int timestamp(int argc, char** argv) {
     liba::TimeStamp ts;
     if (!ts.set_system_time(st))
         return fail("not a valid date and time");
-    bool done = true;
     if (argc == 10) {
         long long n = 0;
         std::string op = argv[8];
         if (!parse_number(argv[9], n) || n < INT32_MIN || n > INT32_MAX)
             return usage();
+        const std::string before = plat::to_utf8(ts.to_text());
+        bool done = false;
         if (op == "add-days")
             done = ts.add_days(int32_t(n));
         else if (op == "add-minutes")
@@ -209,11 +216,20 @@ int timestamp(int argc, char** argv) {
             done = ts.add_months(int(n));
         else
             return usage();
+        // A refused step leaves the time as it was; a month step keeps the day, so its
+        // calendar fields then name a day that does not exist (31 February), never shown as a result.
+        if (!done) {
+            const std::string asked = plat::to_utf8(ts.to_text());
+            return fail(op + " " + argv[9] + " refused: " +
+                        (asked == before ? std::string("the result lies outside the calendar")
+                                         : asked + " is no date of the calendar") +
+                        "; the time stays " + before);
+        }
     } else if (argc != 8) {
         return usage();
     }
     std::printf("%s %llu\n", plat::to_utf8(ts.to_text()).c_str(), (unsigned long long)ts.ticks());
-    return done ? 0 : fail("refused: the date stays as shown");
+    return 0;
 }
 
 int day_of_week(char** argv) {

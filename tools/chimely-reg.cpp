@@ -121,8 +121,8 @@ int main(int argc, char** argv) {
     bool is_set = command == "set";
     if ((is_set && argc != 6) || (!is_set && argc != 4) || (command != "get" && command != "del" && !is_set))
         return usage();
-    if (!plat::device_root_found())
-        return fail("no device root: set CHIMELY_ROOT");
+    if (const std::string problem = plat::device_root_problem(false); !problem.empty())
+        return fail(problem);
 
     plat::RegKey root = 0;
     std::wstring sub_key;

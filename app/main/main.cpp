@@ -156,9 +156,8 @@ void run_resident(os::Application& application, const std::wstring& command_line
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!plat::device_root_found()) {
-        std::fprintf(stderr, "Chimely: no device root: set CHIMELY_ROOT, or start the program from inside a "
-                             "device tree (<root>/Program Files/Chimely/Chimely)\n");
+    if (const std::string problem = plat::device_root_problem(true); !problem.empty()) {
+        std::fprintf(stderr, "Chimely: %s\n", problem.c_str());
         return 1;
     }
     StopSignals signals;

@@ -1,5 +1,6 @@
 #include "AudioBackend.h"
 #include "PosixIo.h"
+#include "Switches.h"
 #include "WaveCallback.h"
 
 #include <alsa/asoundlib.h>
@@ -27,8 +28,12 @@ void silence_alsa_once() {
 }
 
 bool use_alsa() {
-    const char* choice = std::getenv("CHIMELY_AUDIO");
-    return !(choice && std::strcmp(choice, "null") == 0);
+    const std::string choice = switches::value("CHIMELY_AUDIO");
+    if (choice == "null")
+        return false;
+    if (!choice.empty() && choice != "alsa")
+        switches::warn("CHIMELY_AUDIO", "is neither alsa nor null; using alsa");
+    return true;
 }
 
 // What is asked of ALSA: periods short enough for a sound server's scheduling, and a buffer of a few
@@ -275,9 +280,10 @@ std::unique_ptr<Output> open_output(const Format& format) {
 std::unique_ptr<Input> open_input(const Format& format) {
     if (g_input_factory)
         return g_input_factory(format);
-    if (const char* file = std::getenv("CHIMELY_AUDIO_IN"); file && *file) {
+    if (const std::string file = switches::value("CHIMELY_AUDIO_IN"); !file.empty()) {
         std::vector<uint8_t> samples;
-        load_wav_as(file, format, samples);  // an unreadable file is silence
+        if (!load_wav_as(file, format, samples))
+            switches::warn("CHIMELY_AUDIO_IN", "is not a readable PCM WAV file; the microphone hears silence");
         return std::make_unique<SamplesInput>(std::move(samples), format);
     }
     if (AlsaPcm device; use_alsa() && open_alsa("default", SND_PCM_STREAM_CAPTURE, format, device))
@@ -358,10 +364,9 @@ bool load_wav_as(const std::string& path, const Format& format, std::vector<uint
 }
 
 DumpSession::DumpSession(const Format& format) : format_(format) {
-    const char* folder = std::getenv("CHIMELY_AUDIO_DUMP");
-    if (!folder || !*folder)
+    folder_ = switches::value("CHIMELY_AUDIO_DUMP");
+    if (folder_.empty())
         return;
-    folder_ = folder;
     std::lock_guard<std::mutex> lock(g_dump_lock);
     static std::map<std::string, int> last_numbers;
     int& last_number = last_numbers[folder_];
@@ -379,8 +384,11 @@ DumpSession::DumpSession(const Format& format) : format_(format) {
             name_ = name;
             break;
         }
-        if (errno != EEXIST)
+        if (errno != EEXIST) {
+            switches::warn("CHIMELY_AUDIO_DUMP", "is not a folder this program can write (" +
+                                                     std::string(std::strerror(errno)) + "); sounds are not dumped");
             return;
+        }
     }
     if (fd_ < 0)
         return;

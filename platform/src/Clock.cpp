@@ -1,6 +1,7 @@
 #include "plat/Clock.h"
 
 #include "ClockDetail.h"
+#include "Switches.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -120,8 +121,7 @@ struct ClockState {
         if (parse_clock_text(now, st)) {
             start_fake(st, true);
         } else {
-            std::fprintf(stderr, "CHIMELY_NOW=\"%s\" is not a valid YYYY-MM-DD HH:MM:SS time; "
-                                 "using the real clock\n", now);
+            switches::warn("CHIMELY_NOW", "is not a valid YYYY-MM-DD HH:MM:SS time; using the real clock");
         }
     }
 

@@ -22,6 +22,7 @@ struct PathState {
     std::mutex lock;
     std::optional<std::string> root;  // cached once looked up
     bool root_found = false;
+    std::string real_root;  // the root with its links resolved, once it exists; "" before
     std::optional<std::wstring> module_override;
     std::optional<std::string> program;  // /proc/self/exe, read once: the name the program was started under
     FolderListings folders;
@@ -80,6 +81,7 @@ const std::string& executable_path(PathState& s) {
 void look_up_root(PathState& s) {
     if (s.root)
         return;
+    s.real_root.clear();
     const char* env = std::getenv("CHIMELY_ROOT");
     if (env && *env) {
         s.root = strip_trailing_slashes(make_absolute(env));
@@ -147,6 +149,7 @@ void set_device_root(const std::string& linux_path) {
     PathState& s = state();
     std::lock_guard<std::mutex> guard(s.lock);
     s.root.reset();
+    s.real_root.clear();
     if (!linux_path.empty()) {
         s.root = strip_trailing_slashes(make_absolute(linux_path));
         s.root_found = true;
@@ -158,6 +161,32 @@ bool device_root_found() {
     std::lock_guard<std::mutex> guard(s.lock);
     look_up_root(s);
     return s.root_found;
+}
+
+std::string device_root_problem(bool must_hold_program) {
+    if (!device_root_found())
+        return "no device root: set CHIMELY_ROOT to a device tree, or start the program from inside one "
+               "(ROOT/Program Files/...)";
+    if (!must_hold_program)
+        return {};
+    const std::string root = device_root();
+    struct stat st{};
+    if (stat(root.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return "the device root " + root + " (CHIMELY_ROOT) is not a folder";
+    if (!exists(native_path(L"\\Program Files")))
+        return "the device root " + root + " has no program files (no " + join(root, "Program Files") +
+               "); is CHIMELY_ROOT mistyped?";
+    std::string program;
+    {
+        std::lock_guard<std::mutex> guard(state().lock);
+        program = executable_path(state());
+    }
+    struct stat inside{};
+    if (!program.empty() && (stat(native_path(module_file_name()).c_str(), &inside) != 0 ||
+                             stat(program.c_str(), &st) != 0 || inside.st_ino != st.st_ino || inside.st_dev != st.st_dev))
+        return "the device root " + root + " does not hold this program (" + program +
+               "): set CHIMELY_ROOT to the device tree the program is in, or unset it";
+    return {};
 }
 
 std::string native_path(std::wstring_view device_path) {
@@ -227,20 +256,51 @@ std::string native_path(std::wstring_view device_path) {
     return result;
 }
 
+namespace {
+
+// The part of an absolute path inside the root ("/" for the root itself); false outside it.
+bool path_inside(const std::string& path, const std::string& root, std::string& inside) {
+    if (root.empty())
+        return false;
+    if (root == "/")
+        inside = path;
+    else if (path == root)
+        inside = "/";
+    else if (path.size() > root.size() && path.compare(0, root.size(), root) == 0 && path[root.size()] == '/')
+        inside = path.substr(root.size());
+    else
+        return false;
+    return true;
+}
+
+// The root with its links resolved: the running program's own path (/proc/self/exe)
+// has none, while CHIMELY_ROOT or a home folder may be reached through one.
+std::string real_device_root() {
+    const std::string root = device_root();
+    PathState& s = state();
+    {
+        std::lock_guard<std::mutex> guard(s.lock);
+        if (!s.real_root.empty())
+            return s.real_root;
+    }
+    char* real = realpath(root.c_str(), nullptr);
+    if (!real)
+        return {};
+    std::string resolved = real;
+    std::free(real);
+    std::lock_guard<std::mutex> guard(s.lock);
+    if (s.root && *s.root == root)
+        s.real_root = resolved;
+    return resolved;
+}
+
+} // namespace
+
 std::wstring device_path(const std::string& linux_path) {
     std::string path = make_absolute(linux_path);
-    std::string root = device_root();
     std::string inside;
-    if (root == "/") {
-        inside = path;
-    } else if (path == root) {
-        inside = "/";
-    } else if (path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
-               path[root.size()] == '/') {
-        inside = path.substr(root.size());
-    } else {
+    if (!path_inside(path, device_root(), inside) && !path_inside(path, real_device_root(), inside))
         return from_utf8(linux_path);
-    }
     std::wstring result = from_utf8(inside);
     for (wchar_t& c : result)
         if (c == L'/')
@@ -294,11 +354,9 @@ std::string runtime_dir() {
         return {};
 
     // Two spellings of one root meet in the same folder.
-    std::string root = device_root();
-    if (char* real = realpath(root.c_str(), nullptr)) {
-        root = real;
-        std::free(real);
-    }
+    std::string root = real_device_root();
+    if (root.empty())
+        root = device_root();
     char hash[17];
     std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(fnv1a(root)));
     std::string folder = join(base, hash);

@@ -1,11 +1,13 @@
 #include "plat/Screen.h"
 #include "GdiObjects.h"
+#include "Switches.h"
 #include "plat/Errors.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <mutex>
+#include <string>
 #include <utility>
 
 namespace plat {
@@ -19,15 +21,6 @@ HBITMAP g_framebuffer = nullptr;  // guarded by g_mutex
 
 int dpi_for(int width, int height) { return std::min(width, height) >= 480 ? 192 : 96; }
 
-ScreenProfile& current() {
-    static ScreenProfile profile = [] {
-        const char* screen = std::getenv("CHIMELY_SCREEN");
-        const char* platform = std::getenv("CHIMELY_PLATFORM");
-        return make_screen_profile(screen ? screen : "", platform ? platform : "");
-    }();
-    return profile;
-}
-
 bool read_dimension(std::string_view text, int& value) {
     int v = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v);
@@ -37,21 +30,52 @@ bool read_dimension(std::string_view text, int& value) {
     return true;
 }
 
+// "WxH"; false, leaving the profile as it is, for anything else.
+bool read_screen_size(std::string_view screen, ScreenProfile& profile) {
+    size_t x = screen.find_first_of("xX");
+    int width = 0, height = 0;
+    if (x == std::string_view::npos || !read_dimension(screen.substr(0, x), width) ||
+        !read_dimension(screen.substr(x + 1), height))
+        return false;
+    profile.width = width;
+    profile.height = height;
+    return true;
+}
+
+bool read_platform(std::string_view platform, ScreenProfile& profile) {
+    if (platform == "pocketpc")
+        profile.platform = PlatformType::pocketpc;
+    else if (platform == "pocketpc-old")
+        profile.platform = PlatformType::pocketpc_old;
+    else if (platform == "smartphone")
+        profile.platform = PlatformType::smartphone;
+    else
+        return false;
+    return true;
+}
+
+ScreenProfile& current() {
+    static ScreenProfile profile = [] {
+        const std::string screen = switches::value("CHIMELY_SCREEN");
+        const std::string platform = switches::value("CHIMELY_PLATFORM");
+        ScreenProfile read;
+        if (!screen.empty() && !read_screen_size(screen, read))
+            switches::warn("CHIMELY_SCREEN", "is not a screen size WxH of 1 to " +
+                                                 std::to_string(max_surface_dimension) + " pixels; using " +
+                                                 std::to_string(read.width) + "x" + std::to_string(read.height));
+        if (!platform.empty() && !read_platform(platform, read))
+            switches::warn("CHIMELY_PLATFORM", "is not pocketpc, pocketpc-old or smartphone; using pocketpc");
+        return make_screen_profile(screen, platform);
+    }();
+    return profile;
+}
+
 } // namespace
 
 ScreenProfile make_screen_profile(std::string_view screen, std::string_view platform) {
     ScreenProfile profile;
-    size_t x = screen.find_first_of("xX");
-    int width = 0, height = 0;
-    if (x != std::string_view::npos && read_dimension(screen.substr(0, x), width) &&
-        read_dimension(screen.substr(x + 1), height)) {
-        profile.width = width;
-        profile.height = height;
-    }
-    if (platform == "pocketpc-old")
-        profile.platform = PlatformType::pocketpc_old;
-    else if (platform == "smartphone")
-        profile.platform = PlatformType::smartphone;
+    read_screen_size(screen, profile);
+    read_platform(platform, profile);
     profile.dpi_x = profile.dpi_y = dpi_for(profile.width, profile.height);
     return profile;
 }

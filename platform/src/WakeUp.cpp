@@ -135,7 +135,8 @@ bool register_wake_up(std::wstring_view program, const SystemTime& local_time) {
     SystemTime time = local_time;
     time.milliseconds = 0;
     uint64_t file_time = 0;
-    if (program.empty() || !system_time_to_file_time(time, file_time))
+    // Registrations are device state: outside a device tree there is no root to keep them in.
+    if (program.empty() || !system_time_to_file_time(time, file_time) || !device_root_found())
         return false;
     std::error_code ec;
     std::filesystem::create_directories(wake_up_folder(), ec);
@@ -147,7 +148,7 @@ bool register_wake_up(std::wstring_view program, const SystemTime& local_time) {
 }
 
 bool cancel_wake_up(std::wstring_view program) {
-    return ::unlink(wake_up_detail::registration_file(program).c_str()) == 0;
+    return device_root_found() && ::unlink(wake_up_detail::registration_file(program).c_str()) == 0;
 }
 
 bool read_wake_up(std::wstring_view program, SystemTime& local_time) {

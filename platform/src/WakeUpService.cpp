@@ -300,6 +300,9 @@ int64_t utc_seconds_of_local_time(const SystemTime& local) {
 } // namespace wake_up_detail
 
 int run_wake_up_service() {
+    // A service serves the registrations of one device root, never of "/".
+    if (!device_root_found())
+        return 2;
     ServiceLock lock;
     if (!lock.take())
         return 0;   // another service serves this root

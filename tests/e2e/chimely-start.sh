@@ -1,7 +1,8 @@
 #!/bin/bash
 # Chimely's first start in an empty root and its ends: "close" with nothing running ends at once
 # and builds nothing; a first start shows the main form; "close" from a second start, SIGTERM and
-# SIGINT each end the resident program at once with status 0, alarms.ini rewritten.
+# SIGINT each end the resident program at once with status 0, alarms.ini rewritten; a mistyped root
+# and bad screen switches are told.
 # Usage: chimely-start.sh DEVICE-TREE TOOLS-DIR
 source "$(dirname "$0")/e2e-lib.sh"
 source "$(dirname "$0")/chimely-lib.sh"
@@ -55,6 +56,25 @@ for signal in TERM INT; do
     [ "$STATUS" -eq 0 ] || fail "SIG$signal: status $STATUS"
     [ "$(cat "$APP/alarms.ini" 2>/dev/null)" = "$EMPTY_LIST" ] || fail "SIG$signal did not rewrite alarms.ini"
     rm -f "$STATE"
+done
+# A mistyped root says what it lacks.
+mkdir "$ROOT/typo"
+status=0
+CHIMELY_ROOT=$ROOT/typo "$PROGRAM" > "$ROOT/typo.txt" 2>&1 || status=$?
+[ "$status" -eq 1 ] && grep -q "has no program files" "$ROOT/typo.txt" ||
+    fail "a mistyped root: status $status, $(cat "$ROOT/typo.txt")"
+
+# Bad screen switches warn once each, and the program runs on the defaults.
+: > "$ROOT/program-output.txt"
+open_input
+CHIMELY_SCREEN=wide CHIMELY_PLATFORM=tablet start_chimely
+shot defaults
+[[ $("$TOOLS/pngdump" '\defaults.png' '\defaults.rgba') == *" w=240 h=320" ]] || fail "not the default screen"
+kill -s TERM "$PID"
+finish "$PID" 3
+for warning in "CHIMELY_SCREEN=wide is not a screen size" "CHIMELY_PLATFORM=tablet is not pocketpc"; do
+    [ "$(grep -c "^$warning" "$ROOT/program-output.txt")" -eq 1 ] ||
+        fail "not one warning '$warning': $(cat "$ROOT/program-output.txt")"
 done
 [ -z "$(programs_of_root)" ] || fail "programs left running: $(programs_of_root)"
 echo PASS

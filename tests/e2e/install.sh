@@ -5,7 +5,8 @@
 # the wrappers make each user's root, keep what the user changed, take in an
 # updated shipped file, fill a new root once when started together; Chimely
 # starts and ends on "close", the home screen shows its item, and the wake-up
-# service starts the program at a registered time.
+# service starts the program at a registered time; the wrappers' usage; the
+# removal ends what runs and takes every installed file, leaving the root.
 set -euo pipefail
 BUILD=$(cd "$1" && pwd)
 SOURCE=$(cd "$(dirname "$0")/../.." && pwd)
@@ -71,6 +72,15 @@ fi
 # For real, for a user without a root yet.
 P=$T/prefix
 AUTOSTARTDIR=$T/autostart cmake --install "$BUILD" --prefix "$P" > "$T/install.log"
+cp "$BUILD/install_manifest.txt" "$T/manifest"
+# Usage and version, without making a root.
+for wrapper in chimely chimely-today chimely-wake-up; do
+    XDG_DATA_HOME=$T/none "$P/bin/$wrapper" --help | grep -q "^Usage: $wrapper" || fail "$wrapper --help"
+    [ "$(XDG_DATA_HOME=$T/none "$P/bin/$wrapper" --version)" = "$wrapper 1.0.0" ] || fail "$wrapper --version"
+    status=0; XDG_DATA_HOME=$T/none "$P/bin/$wrapper" --bogus 2> /dev/null || status=$?
+    [ "$status" -eq 2 ] || fail "$wrapper --bogus ended with $status"
+done
+[ ! -e "$T/none" ] || fail "usage made a root"
 [ -f "$T/autostart/chimely-wake-up.desktop" ] || fail "no autostart entry in AUTOSTARTDIR"
 export XDG_DATA_HOME=$T/data
 ROOT=$T/data/chimely
@@ -127,4 +137,19 @@ wait_until 15 is_running "$ROOT" Bellcue.exe || fail "the wake-up service did no
 unset CHIMELY_NOW
 timeout 10 "$P/bin/chimely" close || fail "close after the wake-up"
 wait_until 10 not_running "$ROOT" Bellcue.exe || fail "the woken program did not end on close"
+
+# make uninstall: what runs of the installation ends, every installed file goes, the user's root stays.
+"$P/bin/chimely" &
+wait_until 10 is_running "$ROOT" Chimely || fail "Chimely did not start before the removal"
+CHIMELY_ROOT=$ROOT "$APP/chimely-waker" register '\Program Files\Chimely\Bellcue.exe' "2030-01-01 08:00:00"
+wait_until 10 is_running "$ROOT" chimely-waker || fail "no wake-up service before the removal"
+grep -q ' ' "$T/manifest" || fail "no installed path with a space"
+sh "$SOURCE/install/uninstall.sh" "$T/manifest" > "$T/uninstall.log" || fail "uninstall: $(cat "$T/uninstall.log")"
+not_running "$ROOT" Chimely && not_running "$ROOT" chimely-waker || fail "programs run on after the removal"
+while IFS= read -r file; do
+    [ ! -e "$file" ] || fail "left after the removal: $file"
+done < "$T/manifest"
+[ ! -e "$P/lib/chimely" ] || fail "left after the removal: $(find "$P/lib/chimely" | head -n 3)"
+[ -f "$APP/alarms.ini" ] || fail "the removal took the user's alarms"
+grep -qF 'rm -r "${XDG_DATA_HOME:-$HOME/.local/share}/chimely"' "$T/uninstall.log" || fail "no word on the user's root"
 echo PASS

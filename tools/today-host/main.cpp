@@ -12,14 +12,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 constexpr wchar_t default_item[] = L"\\Program Files\\Chimely\\QevaChimelyToday.so";
 }
 
 int main(int argc, char** argv) {
-    if (!plat::device_root_found()) {
-        std::fprintf(stderr, "today-host: no device root: set CHIMELY_ROOT or start it from inside a device tree\n");
+    if (const std::string problem = plat::device_root_problem(true); !problem.empty()) {
+        std::fprintf(stderr, "today-host: %s\n", problem.c_str());
         return 2;
     }
     plat::start_screen(L"Today");

@@ -24,6 +24,11 @@ std::string root_from_program_path(const std::string& program_path);
 void set_device_root(const std::string& linux_path);
 // True when the root came from $CHIMELY_ROOT or the program's path, not the "/" fallback.
 bool device_root_found();
+// Why the running program cannot use the device root, as a sentence for its
+// message; "" when it can. The root must be found (not the "/" fallback); a
+// program of the tree must also lie in it (a mistyped CHIMELY_ROOT holds no
+// program files), while a tool keeps device state in any root it is given.
+std::string device_root_problem(bool must_hold_program);
 
 // Device path -> UTF-8 Linux path inside the root. '/' and '\' both separate;
 // a component that does not exist with its exact case is looked up ignoring

@@ -18,8 +18,8 @@ struct WakeUpRegistration {
 };
 
 // Registers (or replaces the registration of) the program and makes sure the
-// wake-up service runs. False when the time is not a valid date or the
-// registration cannot be written.
+// wake-up service runs. False when the time is not a valid date, no device
+// root was found or the registration cannot be written.
 bool register_wake_up(std::wstring_view program, const SystemTime& local_time);
 // Withdraws the program's registration; true when there was one.
 bool cancel_wake_up(std::wstring_view program);
@@ -37,8 +37,8 @@ void set_waker_program(const std::string& linux_path);
 std::string waker_program();
 
 // The service loop of chimely-waker; returns its exit code. Ends at once when
-// another service already runs for this root, otherwise when no registration
-// is left.
+// another service already runs for this root (0) or no device root was found
+// (2), otherwise when no registration is left.
 int run_wake_up_service();
 // Whether the service runs for this root, the clock it armed (the alarm clock,
 // which wakes a suspended machine, or the wall clock) and its next wake-up.

@@ -1,4 +1,5 @@
 #include "ui/Presenter.h"
+#include "Switches.h"
 
 #include "plat/Clock.h"
 #include "plat/Input.h"
@@ -60,10 +61,7 @@ int32_t earlier(int32_t a, int32_t b) {
     return b < 0 ? a : std::min(a, b);
 }
 
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
+std::string environment(const char* name) { return switches::value(name); }
 
 int zoom_from_environment() {
     const std::string text = environment("CHIMELY_ZOOM");
@@ -72,8 +70,8 @@ int zoom_from_environment() {
     if (error == std::errc() && end == text.data() + text.size() && zoom >= 1 && zoom <= max_zoom)
         return zoom;
     if (!text.empty())
-        std::fprintf(stderr, "CHIMELY_ZOOM=%s is not a zoom of 1 to %d; using %d\n", text.c_str(), max_zoom,
-                     default_zoom);
+        switches::warn("CHIMELY_ZOOM", "is not a zoom of 1 to " + std::to_string(max_zoom) + "; using " +
+                                           std::to_string(default_zoom));
     return default_zoom;
 }
 
@@ -101,7 +99,7 @@ void Presenter::start(std::wstring_view program_name) {
     if (video.empty()) {
         want_sdl = display_available();
     } else if (video != "sdl" && video != "headless") {
-        std::fprintf(stderr, "CHIMELY_VIDEO=%s is neither sdl nor headless; choosing by the display\n", video.c_str());
+        switches::warn("CHIMELY_VIDEO", "is neither sdl nor headless; choosing by the display");
         want_sdl = display_available();
     }
     if (want_sdl) {
