@@ -22,8 +22,10 @@ export CHIMELY_VIDEO=sdl CHIMELY_ZOOM=1 CHIMELY_NOW="2026-03-11 10:00:00" LC_ALL
 open_input
 "$WAKE_PROGRAM" >> "$ROOT/program-output.txt" 2>&1 &
 PID=$!
-window_id() { xdotool search --class '^Chimely$' 2> /dev/null | head -1; }
-wait_until 10 test -n "$(window_id)" || fail "no window of the class Chimely: $(xdotool search --name '^Chimely$' 2>&1 | head -1)"
+LOG="$APP/Bellcue.exe.txt" HANDER=$PROGRAM
+window_id() { xdotool search --onlyvisible --class '^Chimely$' 2> /dev/null | head -1; }
+has_window() { [ -n "$(window_id)" ]; }
+wait_until 10 has_window || fail "no window of the class Chimely: $(xdotool search --name '^Chimely$' 2>&1 | head -1)"
 WINDOW=$(window_id)
 class=$(xprop -id "$WINDOW" WM_CLASS)
 [ "$class" = 'WM_CLASS(STRING) = "Chimely", "Chimely"' ] || fault "the window's class: $class"
@@ -63,23 +65,24 @@ type_subject() {
     wait_until 5 alarms_are "$ALARMS" || fail "alarm $ALARMS was not saved: $(subjects | tail -2)"
 }
 
-# layout NAME FIRST SECOND [DEAD-KEY...]: the text typed five times at each pace.
+# layout NAME TEXT FIRST SECOND [DEAD-KEY...]: TEXT typed five times at each pace as above.
 EXPECTED=()
 layout() {
-    local name=$1 delay run
+    local name=$1 text=$2 delay run
+    shift 2
     setxkbmap "$name" || fail "setxkbmap $name"
     for delay in default 5; do
         for run in 1 2 3 4 5; do
-            type_subject "$delay" "${@:2}"
-            EXPECTED+=("$2$3$( [ "$name" = fr ] && echo -n "ê")")
+            type_subject "$delay" "$@"
+            EXPECTED+=("$text")
         done
     done
     shot "typed-$name"
 }
 
-layout us "Tea Time " "AB! 12:30? (x) [a] {b} <c> \"d\" 'e' ~\`|\\"
-layout de "Grüße Zürich: " "Öl & Bär! @ € 100%"
-layout fr "àéèç" " ù " dead_circumflex e
+layout us "Tea Time AB! 12:30? (x) [a] {b} <c> \"d\" 'e' ~\`|\\" "Tea Time " "AB! 12:30? (x) [a] {b} <c> \"d\" 'e' ~\`|\\"
+layout de "Grüße Zürich: Öl & Bär! @ € 100%" "Grüße Zürich: " "Öl & Bär! @ € 100%"
+layout fr "àéèç ù ê" "àéèç" " ù " dead_circumflex e
 keep_shots keyboard
 
 mapfile -t got < <(subjects)
