@@ -18,6 +18,10 @@ source "$(dirname "$0")/chimely-lib.sh"
 source "$(dirname "$0")/chimely-editor-lib.sh"
 # A desktop's UTF-8 locale: the window system's input method composes dead keys in it.
 export CHIMELY_VIDEO=sdl CHIMELY_ZOOM=1 CHIMELY_NOW="2026-03-11 10:00:00" LC_ALL=C.UTF-8
+# The program's sockets and locks in a folder of this root alone: the run is long, and other
+# runs on the machine tidy the shared one.
+export XDG_RUNTIME_DIR=$ROOT/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 open_input
 "$WAKE_PROGRAM" >> "$ROOT/program-output.txt" 2>&1 &
