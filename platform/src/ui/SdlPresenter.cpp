@@ -221,11 +221,16 @@ void SdlPresenter::handle(const SDL_Event& event) {
         // a key types comes as SDL's text, with the layout, dead keys and input method applied.
         if (const uint32_t key = virtual_key_of(event.key.keysym.sym))
             Keyboard::instance().key(key, event.type == SDL_KEYDOWN, true);
+        // Control and Alt combinations type nothing on the device; AltGr (right Alt) is the
+        // layout's third level, which does type.
+        if (event.type == SDL_KEYDOWN)
+            shortcut_held_ = (event.key.keysym.mod & (KMOD_CTRL | KMOD_LALT)) != 0;
         break;
     case SDL_TEXTINPUT:
         // Text that an input method is still composing (SDL_TEXTEDITING) shows nothing; it comes
         // here whole once it is committed.
-        inject_text(from_utf8(event.text.text));
+        if (!shortcut_held_)
+            inject_text(from_utf8(event.text.text));
         break;
     case SDL_MOUSEMOTION: {
         // Only moves to another device pixel: a zoomed pixel holds several window pixels.

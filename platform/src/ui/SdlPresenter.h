@@ -47,6 +47,7 @@ private:
     int connection_fd_ = -1;
     uint32_t last_event_ticks_ = 0;  // SDL ticks of the last event handled
     bool shown_ = false;
+    bool shortcut_held_ = false;  // the last key went down with Control or (left) Alt held
     bool stale_ = true;  // the window needs the whole frame again even where it did not change
     int32_t frame_width_ = 0, frame_height_ = 0;  // of the frame last shown
     std::vector<uint8_t> last_frame_;

@@ -115,6 +115,12 @@ TEST(SdlScreen, ShowsTheScreenZoomedAndTurnsSdlEventsIntoDeviceInput) {
     push(text);
     std::strcpy(text.text.text, "\xC3\xA9");
     push(text);
+    // Alt+X is a shortcut: its key-down only (the key-up is not logged), not its text.
+    key.key.keysym.sym = SDLK_x;
+    key.key.keysym.mod = KMOD_LALT;
+    push(key);
+    std::strcpy(text.text.text, "x");
+    push(text);
     SDL_Event press{};
     press.type = SDL_MOUSEBUTTONDOWN;
     press.button.windowID = key.key.windowID;
@@ -128,9 +134,9 @@ TEST(SdlScreen, ShowsTheScreenZoomedAndTurnsSdlEventsIntoDeviceInput) {
     close.window.windowID = key.key.windowID;
     close.window.event = SDL_WINDOWEVENT_CLOSE;
     push(close);
-    ASSERT_TRUE(run_until([] { return g_input.size() >= 6; }));
+    ASSERT_TRUE(run_until([] { return g_input.size() >= 7; }));
     run_for(3);
-    ASSERT_EQ(g_input.size(), 6u);
+    ASSERT_EQ(g_input.size(), 7u);
     EXPECT_EQ(g_input[0].message, WM_KEYDOWN);
     EXPECT_EQ(g_input[0].wparam, VK_RETURN);
     EXPECT_EQ(g_input[1].message, WM_KEYDOWN);
@@ -139,10 +145,12 @@ TEST(SdlScreen, ShowsTheScreenZoomedAndTurnsSdlEventsIntoDeviceInput) {
     EXPECT_EQ(g_input[2].wparam, WPARAM(L'a'));
     EXPECT_EQ(g_input[3].message, WM_CHAR);
     EXPECT_EQ(g_input[3].wparam, WPARAM(L'\u00E9'));
-    EXPECT_EQ(g_input[4].message, WM_LBUTTONDOWN);
-    EXPECT_EQ(lparam_point(g_input[4].lparam).x, 20);
-    EXPECT_EQ(lparam_point(g_input[4].lparam).y, 24);
-    EXPECT_EQ(g_input[5].message, WM_CLOSE);
+    EXPECT_EQ(g_input[4].message, WM_KEYDOWN);
+    EXPECT_EQ(g_input[4].wparam, VK_A + 23);
+    EXPECT_EQ(g_input[5].message, WM_LBUTTONDOWN);
+    EXPECT_EQ(lparam_point(g_input[5].lparam).x, 20);
+    EXPECT_EQ(lparam_point(g_input[5].lparam).y, 24);
+    EXPECT_EQ(g_input[6].message, WM_CLOSE);
 
     // The screenshot is the framebuffer as composed.
     const std::string shot = testing_support::process_root() + "/smoke.png";
