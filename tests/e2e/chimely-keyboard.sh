@@ -47,8 +47,9 @@ for p in ET.parse(sys.argv[1]).getroot().iter("Properties"):
 alarm_count() { subjects | wc -l; }
 alarms_are() { [ "$(alarm_count)" -eq "$1" ]; }
 
-# type_subject DELAY FIRST SECOND [DEAD-KEY...]: a new alarm whose subject is typed as described
-# above (the dead keys after the whole text), then Ok; waits until it is saved.
+# type_subject DELAY FIRST SECOND [KEY...]: a new alarm whose subject is typed as described above
+# (the keys, dead ones among them, after the whole text), then Ok; waits until it is saved. The
+# screenshots wait for the input lines before them.
 ALARMS=0
 type_subject() {
     local delay=$1 first=$2 second=$3
@@ -56,14 +57,15 @@ type_subject() {
     local -a pace=()
     [ "$delay" = default ] || pace=(--delay "$delay")
     send "soft 2" "choose 1" "wait 400" "tap $SUBJECT_X $SUBJECT_Y" "wait 200"
-    sleep 0.8
+    shot editor
     xdotool type "${pace[@]}" -- "$second"
     xdotool key "${pace[@]}" Home
     xdotool type "${pace[@]}" -- "$first"
     xdotool key "${pace[@]}" End
     xdotool type "${pace[@]}" -- "qz"
     xdotool key "${pace[@]}" BackSpace BackSpace "$@"
-    sleep 0.5
+    sleep 0.3
+    shot typed
     send "tap $OK_X $OK_Y"
     ALARMS=$(( ALARMS + 1 ))
     wait_until 5 alarms_are "$ALARMS" || fail "alarm $ALARMS was not saved: $(subjects | tail -2)"
@@ -81,7 +83,7 @@ layout() {
             EXPECTED+=("$text")
         done
     done
-    shot "typed-$name"
+    cp "$ROOT/typed.png" "$ROOT/typed-$name.png"
 }
 
 layout us "Tea Time AB! 12:30? (x) [a] {b} <c> \"d\" 'e' ~\`|\\" "Tea Time " "AB! 12:30? (x) [a] {b} <c> \"d\" 'e' ~\`|\\"
