@@ -85,7 +85,8 @@ private:
 };
 
 // The program with the bench's switches; 0 when it cannot be started.
-pid_t start_program(const Root& root, const std::vector<std::string>& args, const std::string& input) {
+pid_t start_program(const Root& root, const std::vector<std::string>& args, const std::string& input,
+                    const std::string& video = "headless") {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         std::string entry(*e);
@@ -93,7 +94,7 @@ pid_t start_program(const Root& root, const std::vector<std::string>& args, cons
             env.push_back(entry);
     }
     env.push_back("CHIMELY_ROOT=" + root.path().string());
-    env.push_back("CHIMELY_VIDEO=headless");
+    env.push_back("CHIMELY_VIDEO=" + video);
     env.push_back("CHIMELY_AUDIO=null");
     env.push_back("CHIMELY_SCREEN=240x320");
     env.push_back("CHIMELY_PLATFORM=pocketpc");
@@ -143,7 +144,8 @@ bool end_program(const Root& root, pid_t pid) {
 
 // Milliseconds from the start to the first frame; negative when none came.
 // after: input lines applied once the first frame is taken.
-double time_to_first_frame(const Root& root, int run, pid_t& pid, const std::string& after = "") {
+double time_to_first_frame(const Root& root, int run, pid_t& pid, const std::string& after = "",
+                           const std::string& video = "headless") {
     const fs::path shot = root.path() / "shots" / ("frame" + std::to_string(run) + ".png");
     const fs::path input = root.path() / ("input" + std::to_string(run) + ".txt");
     std::ofstream(input) << "shot " << shot.string() << "\n" << after;
@@ -155,7 +157,7 @@ double time_to_first_frame(const Root& root, int run, pid_t& pid, const std::str
         return -1;
     }
     const auto start = Clock::now();
-    pid = start_program(root, {}, input.string());
+    pid = start_program(root, {}, input.string(), video);
     double result = -1;
     while (pid && result < 0) {
         pollfd fd{watch, POLLIN, 0};
@@ -258,6 +260,94 @@ bool idle_run(const Root& root, int run, const std::string& after, const char* s
     return true;
 }
 
+// The SDL window on an X server, as on a desktop: the first window (the first frame, which the
+// window shows as it is composed) and the resident memory while the window is shown. On the
+// session's display, else on an Xvfb of the bench's own; skipped when neither is there.
+namespace sdl_window {
+
+constexpr double first_window_target_ms = 150;
+constexpr double memory_target_mb = 20;
+
+// An Xvfb started for the bench, ended with it; its display becomes the bench's DISPLAY.
+class OwnDisplay {
+public:
+    bool start() {
+        int fds[2];
+        if (pipe(fds) != 0)
+            return false;
+        const std::string fd_text = std::to_string(fds[1]);
+        std::vector<std::string> args{"Xvfb", "-displayfd", fd_text, "-screen", "0", "640x480x24", "-nolisten", "tcp"};
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        if (posix_spawnp(&pid_, "Xvfb", &actions, nullptr, argv.data(), environ) != 0)
+            pid_ = 0;
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[1]);
+        // Xvfb writes its display number once it accepts clients.
+        std::string number;
+        char c = 0;
+        pollfd fd{fds[0], POLLIN, 0};
+        while (pid_ && poll(&fd, 1, 5000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        close(fds[0]);
+        if (number.empty())
+            return false;
+        setenv("DISPLAY", (":" + number).c_str(), 1);
+        return true;
+    }
+    ~OwnDisplay() {
+        if (pid_) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+
+private:
+    pid_t pid_ = 0;
+};
+
+bool run(const Root& root, int starts, int first_run) {
+    OwnDisplay own;
+    const char* display = std::getenv("DISPLAY");
+    if ((!display || !*display) && !own.start()) {
+        std::printf("SDL window: no X display and no Xvfb here, skipped\n");
+        return true;
+    }
+    std::vector<double> times;
+    ProcessFigures figures;
+    // The first start only warms the file cache; the last one stays for the memory.
+    for (int run = 0; run <= starts; ++run) {
+        pid_t pid = 0;
+        const double ms = time_to_first_frame(root, first_run + run, pid, "", "sdl");
+        if (ms >= 0 && run == starts) {
+            std::this_thread::sleep_for(settle_time);
+            figures = read_figures(pid);
+        }
+        const bool ended = pid && end_program(root, pid);
+        if (ms < 0 || !ended) {
+            std::printf("SDL window: run %d %s\n", run, ms < 0 ? "showed no window" : "did not end on \"close\"");
+            return false;
+        }
+        if (run > 0)
+            times.push_back(ms);
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("start to first window, 240x320 SDL window on X (zoom 2): median %.1f ms, min %.1f, max %.1f over "
+                "%d starts (target < %.0f ms)\n",
+                times[times.size() / 2], times.front(), times.back(), starts, first_window_target_ms);
+    std::printf("resident memory, SDL window shown: VmRSS %.1f MB, VmHWM %.1f MB (target < %.0f MB), Pss %.1f MB\n",
+                figures.rss_mb, figures.hwm_mb, memory_target_mb, figures.pss_mb);
+    return true;
+}
+
+} // namespace sdl_window
+
 } // namespace
 
 int main() {
@@ -315,5 +405,6 @@ int main() {
     // Shown, its clock running; then hidden by the "Hide" soft key, as it mostly stays.
     bool ok = idle_run(root, starts + 1, "", "shown", idle_seconds, true);
     ok = ok && idle_run(root, starts + 2, "soft 1\n", "hidden", idle_seconds, true);
+    ok = sdl_window::run(root, starts, starts + 3) && ok;
     return ok ? 0 : 1;
 }

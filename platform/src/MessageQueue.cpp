@@ -1,6 +1,7 @@
 #include "MessageQueue.h"
 
 #include "plat/Clock.h"
+#include "plat/Input.h"
 #include "plat/Threads.h"
 
 #include <algorithm>
@@ -279,6 +280,19 @@ void MessageQueue::forget_window(HWND hwnd) {
 bool MessageQueue::nothing_queued() {
     std::lock_guard lock(mutex_);
     return posted_.empty() && sent_.empty();
+}
+
+bool MessageQueue::key_state_before_queued(uint32_t virtual_key, bool& held) {
+    std::lock_guard lock(mutex_);
+    for (const PostedMessage& p : posted_) {
+        const uint32_t m = p.msg.message;
+        const bool key_message = m == WM_KEYDOWN || m == WM_KEYUP || m == WM_SYSKEYDOWN || m == WM_SYSKEYUP;
+        if (p.input && key_message && p.msg.wparam == virtual_key) {
+            held = (p.msg.lparam & KEY_PREVIOUS_DOWN) != 0;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool MessageQueue::next_timer(int32_t& left) {

@@ -74,6 +74,9 @@ public:
     void close();
     // Nothing posted, no input and no sent message waiting.
     bool nothing_queued();
+    // While key input for the key is still queued: true, with held its state
+    // before the first of those messages.
+    bool key_state_before_queued(uint32_t virtual_key, bool& held);
     // The milliseconds until the next timer (negative when overdue); false without timers.
     bool next_timer(int32_t& left);
     // On the owning thread only.

@@ -41,12 +41,16 @@ constexpr LPARAM KEY_PREVIOUS_DOWN = LPARAM(1) << 30;  // a repeat
 constexpr LPARAM KEY_TRANSITION_UP = LPARAM(1) << 31;
 
 // The top bit (0x8000 as a 16-bit value, so the result is negative) is set
-// while the key is held.
+// while the key is held: get_key_state as of the key messages the calling
+// thread has taken from its queue (a handler sees the modifiers of the key it
+// handles), get_async_key_state as the keyboard is now.
 int16_t get_key_state(uint32_t virtual_key);
 int16_t get_async_key_state(uint32_t virtual_key);
 
 // A key-down (WM_KEYDOWN or WM_SYSKEYDOWN) that types a character puts its
 // WM_CHAR at the front of the queue, so it is retrieved next. True when it did.
+// The keys of a desktop keyboard type only their control characters here
+// (Backspace, Tab, Enter, Escape): their text arrives as WM_CHAR of its own.
 bool translate_message(const MSG& msg);
 
 // WM_IME_COMPOSITION lparam bit: the result text is ready; the window's

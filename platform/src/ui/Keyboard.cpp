@@ -18,6 +18,7 @@ constexpr uint32_t last_bmp_character = 0xFFFF;
 constexpr uint32_t first_surrogate = 0xD800, last_surrogate = 0xDFFF;
 constexpr uint32_t last_character = 0x10FFFF;
 constexpr wchar_t replacement_character = 0xFFFD;
+constexpr wchar_t first_printable = L' ';
 
 bool in(uint32_t value, uint32_t first, uint32_t last) { return value >= first && value <= last; }
 
@@ -29,6 +30,25 @@ wchar_t valid_character(wchar_t c) {
 
 void queue_for(HWND target, uint32_t message, WPARAM wparam, LPARAM lparam) {
     queue_input(MSG{target, message, wparam, lparam, tick_count()});
+}
+
+// The character a key-down types with the modifiers as the calling thread sees them; 0 for none.
+wchar_t character_of(uint32_t vk) {
+    auto held = [](uint32_t key) { return get_key_state(key) < 0; };
+    // Control and Alt combinations type nothing on the device's keyboard.
+    if (held(VK_CONTROL) || held(VK_MENU))
+        return 0;
+    switch (vk) {
+    case VK_BACK: case VK_TAB: case VK_RETURN: case VK_ESCAPE: case VK_SPACE:
+        return wchar_t(vk);  // their characters share the key's number
+    default:
+        break;
+    }
+    if (in(vk, VK_0, VK_9))
+        return wchar_t(vk);
+    if (in(vk, VK_A, VK_Z))
+        return held(VK_SHIFT) ? wchar_t(vk) : wchar_t(vk) + lower_case_offset;
+    return 0;
 }
 
 } // namespace
@@ -56,7 +76,7 @@ Keyboard& Keyboard::instance() {
     return *keyboard;
 }
 
-void Keyboard::key(uint32_t vk, bool down) {
+void Keyboard::key(uint32_t vk, bool down, bool text_apart) {
     if (!is_device_key(vk))
         return;
     bool was_down = false, alt = false;
@@ -71,12 +91,13 @@ void Keyboard::key(uint32_t vk, bool down) {
     HWND target = key_target();
     if (!target)
         return;
+    const LPARAM apart = text_apart ? key_text_comes_apart : 0;
     if (down) {
         // A held key repeats its key-down, marked as already down, with no key-up between.
-        LPARAM lparam = key_repeat_count_one | (was_down ? KEY_PREVIOUS_DOWN : 0);
+        LPARAM lparam = key_repeat_count_one | (was_down ? KEY_PREVIOUS_DOWN : 0) | apart;
         queue_for(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, lparam);
     } else {
-        LPARAM lparam = key_repeat_count_one | KEY_PREVIOUS_DOWN | KEY_TRANSITION_UP;
+        LPARAM lparam = key_repeat_count_one | KEY_PREVIOUS_DOWN | KEY_TRANSITION_UP | apart;
         queue_for(target, alt ? WM_SYSKEYUP : WM_KEYUP, vk, lparam);
     }
 }
@@ -84,23 +105,6 @@ void Keyboard::key(uint32_t vk, bool down) {
 bool Keyboard::held(uint32_t vk) const {
     std::lock_guard lock(mutex_);
     return vk < key_count && held_[vk];
-}
-
-wchar_t Keyboard::character(uint32_t vk) const {
-    // Control and Alt combinations type nothing on the device's keyboard.
-    if (held(VK_CONTROL) || held(VK_MENU))
-        return 0;
-    switch (vk) {
-    case VK_BACK: case VK_TAB: case VK_RETURN: case VK_ESCAPE: case VK_SPACE:
-        return wchar_t(vk);  // their characters share the key's number
-    default:
-        break;
-    }
-    if (in(vk, VK_0, VK_9))
-        return wchar_t(vk);
-    if (in(vk, VK_A, VK_Z))
-        return held(VK_SHIFT) ? wchar_t(vk) : wchar_t(vk) + lower_case_offset;
-    return 0;
 }
 
 void Keyboard::text(std::wstring_view text, bool compose) {
@@ -136,18 +140,22 @@ std::wstring Keyboard::composition_result(HWND window) const {
 namespace plat {
 
 int16_t get_key_state(uint32_t vk) {
-    return ui::Keyboard::instance().held(vk) ? INT16_MIN : 0;
+    // Key messages still waiting in the thread's queue have not happened yet for it.
+    bool held = false;
+    if (!ui::queued_key_state(vk, held))
+        held = ui::Keyboard::instance().held(vk);
+    return held ? INT16_MIN : 0;
 }
 
 int16_t get_async_key_state(uint32_t vk) {
-    return get_key_state(vk);
+    return ui::Keyboard::instance().held(vk) ? INT16_MIN : 0;
 }
 
 bool translate_message(const MSG& msg) {
     if (msg.message != WM_KEYDOWN || !msg.hwnd)
         return false;  // WM_SYSKEYDOWN: Alt is held, which types nothing
-    wchar_t c = ui::Keyboard::instance().character(uint32_t(msg.wparam));
-    if (!c)
+    const wchar_t c = ui::character_of(uint32_t(msg.wparam));
+    if (!c || (c >= ui::first_printable && (msg.lparam & ui::key_text_comes_apart)))
         return false;
     ui::queue_front(MSG{msg.hwnd, WM_CHAR, WPARAM(c), msg.lparam, msg.time});
     return true;

@@ -10,13 +10,19 @@
 
 // The device keyboard: which keys are held, where key messages and typed
 // text go, and which character a key types. The device has one keyboard per
-// process, so its state is shared by every thread. A key counts as held from
-// its press to its release, whether or not its messages were handled yet, so
-// a window reads the modifiers as they are while it handles a key.
+// process, so its live state is shared by every thread. A thread reads the
+// state as of the key messages it has taken (get_key_state): while it handles
+// a key, the modifiers are as they were when that key went down, however
+// quickly the user let go of them since.
 namespace plat::ui {
 
 // Key message lparam: every message stands for one key stroke.
 constexpr LPARAM key_repeat_count_one = 1;
+// Key message lparam bit that the device leaves unused: the window system
+// sends this key's characters as text of their own (layout, dead keys and
+// input methods applied), so its translation types only the control
+// characters of Backspace, Tab, Enter and Escape.
+constexpr LPARAM key_text_comes_apart = LPARAM(1) << 25;
 constexpr uint32_t key_count = 256;
 
 class Keyboard {
@@ -25,10 +31,10 @@ public:
 
     // Queues WM_KEYDOWN/WM_KEYUP (WM_SYS* while Alt is held) for the focus
     // window, else the active window; keys the device does not have are dropped.
-    void key(uint32_t virtual_key, bool down);
+    // text_apart: the key's characters follow as text (key_text_comes_apart).
+    void key(uint32_t virtual_key, bool down, bool text_apart = false);
+    // The live state, as the keyboard is now.
     bool held(uint32_t virtual_key) const;
-    // The character a key-down types with the modifiers held now; 0 for none.
-    wchar_t character(uint32_t virtual_key) const;
     // WM_CHAR per character when all of them are in the Basic Multilingual
     // Plane (and compose is false), else one composition.
     void text(std::wstring_view text, bool compose);

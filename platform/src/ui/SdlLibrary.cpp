@@ -77,20 +77,16 @@ CHIMELY_SDL_FORWARD(SDL_ShowWindow, (SDL_Window * window), (window))
 CHIMELY_SDL_FORWARD(SDL_HideWindow, (SDL_Window * window), (window))
 CHIMELY_SDL_FORWARD(SDL_RaiseWindow, (SDL_Window * window), (window))
 CHIMELY_SDL_FORWARD(SDL_GetWindowWMInfo, (SDL_Window * window, SDL_SysWMinfo* info), (window, info))
-CHIMELY_SDL_FORWARD(SDL_CreateRenderer, (SDL_Window * window, int index, Uint32 flags), (window, index, flags))
-CHIMELY_SDL_FORWARD(SDL_DestroyRenderer, (SDL_Renderer * renderer), (renderer))
-CHIMELY_SDL_FORWARD(SDL_SetRenderDrawColor, (SDL_Renderer * renderer, Uint8 r, Uint8 g, Uint8 b, Uint8 a),
-                    (renderer, r, g, b, a))
-CHIMELY_SDL_FORWARD(SDL_RenderClear, (SDL_Renderer * renderer), (renderer))
-CHIMELY_SDL_FORWARD(SDL_RenderCopy,
-                    (SDL_Renderer * renderer, SDL_Texture* texture, const SDL_Rect* from, const SDL_Rect* to),
-                    (renderer, texture, from, to))
-CHIMELY_SDL_FORWARD(SDL_RenderPresent, (SDL_Renderer * renderer), (renderer))
-CHIMELY_SDL_FORWARD(SDL_CreateTexture, (SDL_Renderer * renderer, Uint32 format, int access, int w, int h),
-                    (renderer, format, access, w, h))
-CHIMELY_SDL_FORWARD(SDL_DestroyTexture, (SDL_Texture * texture), (texture))
-CHIMELY_SDL_FORWARD(SDL_UpdateTexture, (SDL_Texture * texture, const SDL_Rect* rect, const void* pixels, int pitch),
-                    (texture, rect, pixels, pitch))
+CHIMELY_SDL_FORWARD(SDL_GetWindowSurface, (SDL_Window * window), (window))
+CHIMELY_SDL_FORWARD(SDL_UpdateWindowSurfaceRects, (SDL_Window * window, const SDL_Rect* rects, int count),
+                    (window, rects, count))
+CHIMELY_SDL_FORWARD(SDL_FillRect, (SDL_Surface * surface, const SDL_Rect* rect, Uint32 colour),
+                    (surface, rect, colour))
+CHIMELY_SDL_FORWARD(SDL_MapRGB, (const SDL_PixelFormat* format, Uint8 r, Uint8 g, Uint8 b), (format, r, g, b))
+CHIMELY_SDL_FORWARD(SDL_ConvertPixels,
+                    (int w, int h, Uint32 from_format, const void* from, int from_pitch, Uint32 to_format, void* to,
+                     int to_pitch),
+                    (w, h, from_format, from, from_pitch, to_format, to, to_pitch))
 CHIMELY_SDL_FORWARD(SDL_PollEvent, (SDL_Event * event), (event))
 CHIMELY_SDL_FORWARD(SDL_PumpEvents, (void), ())
 CHIMELY_SDL_FORWARD(SDL_HasEvents, (Uint32 first, Uint32 last), (first, last))

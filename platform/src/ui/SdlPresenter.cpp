@@ -6,13 +6,14 @@
 #include "plat/Text.h"
 #include "plat/UiTest.h"
 #include "plat/Window.h"
+#include "ui/Keyboard.h"
 #include "ui/WindowManager.h"
 
 #include <SDL.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace plat::ui {
@@ -22,6 +23,8 @@ namespace {
 // over its own bus) are looked for this often, for this long.
 constexpr int32_t follow_up_slice_ms = 10;
 constexpr uint32_t follow_up_ms = 500;
+// The desktop entry's StartupWMClass.
+constexpr const char* window_class = "Chimely";
 
 uint32_t virtual_key_of(SDL_Keycode key) {
     if (key >= SDLK_a && key <= SDLK_z)
@@ -57,12 +60,6 @@ uint32_t virtual_key_of(SDL_Keycode key) {
     }
 }
 
-// Keys whose character the device's key translation types itself.
-bool types_itself(uint32_t virtual_key) {
-    return virtual_key == VK_SPACE || (virtual_key >= VK_0 && virtual_key <= VK_0 + 9) ||
-           (virtual_key >= VK_A && virtual_key <= VK_A + 25);
-}
-
 SDL_SystemCursor system_cursor_of(int id) {
     switch (id) {
     case IDC_IBEAM: return SDL_SYSTEM_CURSOR_IBEAM;
@@ -93,21 +90,23 @@ HWND window_to_close() {
 SdlPresenter::~SdlPresenter() {
     for (auto& [id, cursor] : cursors_)
         SDL_FreeCursor(cursor);
-    if (texture_)
-        SDL_DestroyTexture(texture_);
-    if (renderer_)
-        SDL_DestroyRenderer(renderer_);
-    if (window_)
+    if (window_) {
         SDL_DestroyWindow(window_);
-    if (window_ || renderer_)
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
 }
 
 bool SdlPresenter::open(std::wstring_view title, int zoom) {
     zoom_ = zoom;
     // Ctrl-C must end the program as usual, not become an SDL event.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+    // The frame goes into the window's own surface (shared memory on X11). A renderer would load
+    // the whole GL stack, some 80 MB resident all day, to copy a picture of a few hundred pixels.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // The desktop knows the program by its window class, whichever of its names started it (the
+    // wake-up starts it under the device's program name). SDL reads these when video starts.
+    setenv("SDL_VIDEO_X11_WMCLASS", window_class, 1);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", window_class, 1);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "screen: SDL video does not start: %s\n", SDL_GetError());
         return false;
@@ -115,11 +114,7 @@ bool SdlPresenter::open(std::wstring_view title, int zoom) {
     const ScreenProfile& screen = screen_profile();
     window_ = SDL_CreateWindow(to_utf8(title).c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                screen.width * zoom_, screen.height * zoom_, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
-    if (window_)
-        renderer_ = SDL_CreateRenderer(window_, -1, 0);
-    if (window_ && !renderer_)
-        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-    if (!renderer_) {
+    if (!window_ || !SDL_GetWindowSurface(window_)) {
         std::fprintf(stderr, "screen: no SDL window: %s\n", SDL_GetError());
         if (window_)
             SDL_DestroyWindow(window_);
@@ -151,30 +146,49 @@ void SdlPresenter::present() {
         return;
     compose_screen();
     BitmapInfo frame;
-    if (!get_bitmap_info(screen_bitmap(), frame))
+    SDL_Surface* surface = SDL_GetWindowSurface(window_);
+    if (!get_bitmap_info(screen_bitmap(), frame) || !surface)
         return;
-    if (!texture_ || frame.width != texture_width_ || frame.height != texture_height_) {
-        if (texture_)
-            SDL_DestroyTexture(texture_);
-        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, frame.width,
-                                     frame.height);
-        if (!texture_)
-            return;
-        texture_width_ = frame.width;
-        texture_height_ = frame.height;
+    if (frame.width != frame_width_ || frame.height != frame_height_) {
+        frame_width_ = frame.width;
+        frame_height_ = frame.height;
         stale_ = true;
     }
-    const size_t bytes = size_t(frame.stride) * size_t(frame.height);
-    if (!stale_ && last_frame_.size() == bytes && std::memcmp(last_frame_.data(), frame.bits, bytes) == 0)
-        return;
-    last_frame_.assign(frame.bits, frame.bits + bytes);
-    SDL_UpdateTexture(texture_, nullptr, frame.bits, frame.stride);
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
+    // Only the band of rows that changed is drawn and sent: the clock's second hand, mostly.
+    const size_t stride = size_t(frame.stride);
+    auto same_row = [&](int32_t y) {
+        return std::memcmp(last_frame_.data() + size_t(y) * stride, frame.bits + size_t(y) * stride, stride) == 0;
+    };
+    int32_t first = 0, end = frame.height;
+    if (!stale_) {
+        while (first < end && same_row(first))
+            ++first;
+        if (first == end)
+            return;
+        while (same_row(end - 1))
+            --end;
+    }
+    last_frame_.assign(frame.bits, frame.bits + stride * size_t(frame.height));
+    if (stale_)
+        SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
     // Whole zoom steps, so every device pixel is a square and the pointer maps back exactly.
-    const SDL_Rect place{0, 0, frame.width * zoom_, frame.height * zoom_};
-    SDL_RenderCopy(renderer_, texture_, nullptr, &place);
-    SDL_RenderPresent(renderer_);
+    const int32_t width = std::min(frame.width * zoom_, surface->w);
+    const int32_t bottom = std::min(end * zoom_, surface->h);
+    zoomed_row_.resize(size_t(width));
+    for (int32_t row = first; row * zoom_ < bottom; ++row) {
+        const auto* source = reinterpret_cast<const uint32_t*>(frame.bits + size_t(row) * stride);
+        for (int32_t x = 0; x < width; ++x)
+            zoomed_row_[size_t(x)] = source[x / zoom_];
+        // The frame's bytes (B, G, R, unused) are SDL's RGB888; the surface has the window's format.
+        for (int32_t y = row * zoom_; y < std::min((row + 1) * zoom_, bottom); ++y)
+            SDL_ConvertPixels(width, 1, SDL_PIXELFORMAT_RGB888, zoomed_row_.data(), width * 4,
+                              surface->format->format,
+                              static_cast<uint8_t*>(surface->pixels) + size_t(y) * size_t(surface->pitch),
+                              surface->pitch);
+    }
+    const SDL_Rect changed = stale_ ? SDL_Rect{0, 0, surface->w, surface->h}
+                                    : SDL_Rect{0, first * zoom_, width, std::max(bottom - first * zoom_, 0)};
+    SDL_UpdateWindowSurfaceRects(window_, &changed, 1);
     stale_ = false;
 }
 
@@ -198,30 +212,26 @@ int32_t SdlPresenter::plan(std::vector<int>& fds) {
 }
 
 void SdlPresenter::handle(const SDL_Event& event) {
-    const uint32_t typed = typed_key_;
-    typed_key_ = 0;
     // Window pixels to device pixels, rounding down on both sides of the origin.
     auto device = [this](int value) { return value >= 0 ? value / zoom_ : -((zoom_ - 1 - value) / zoom_); };
     switch (event.type) {
     case SDL_KEYDOWN:
-    case SDL_KEYUP: {
-        const uint32_t key = virtual_key_of(event.key.keysym.sym);
-        if (!key)
-            break;
-        // SDL's repeats arrive as further downs while the key is held, as the device's do.
-        inject_key(key, event.type == SDL_KEYDOWN);
-        if (event.type == SDL_KEYDOWN && types_itself(key) && !(event.key.keysym.mod & (KMOD_CTRL | KMOD_ALT)))
-            typed_key_ = key;
+    case SDL_KEYUP:
+        // SDL's repeats arrive as further downs while the key is held, as the device's do. What
+        // a key types comes as SDL's text, with the layout, dead keys and input method applied.
+        if (const uint32_t key = virtual_key_of(event.key.keysym.sym))
+            Keyboard::instance().key(key, event.type == SDL_KEYDOWN, true);
+        // Control and Alt combinations type nothing on the device; AltGr (right Alt) is the
+        // layout's third level, which does type.
+        if (event.type == SDL_KEYDOWN)
+            shortcut_held_ = (event.key.keysym.mod & (KMOD_CTRL | KMOD_LALT)) != 0;
         break;
-    }
-    case SDL_TEXTINPUT: {
-        const std::wstring text = from_utf8(event.text.text);
-        const bool already_typed = typed && text.size() == 1 && text[0] < 128 &&
-                                   uint32_t(std::toupper(int(text[0]))) == typed;
-        if (!already_typed && !text.empty())
-            inject_text(text);
+    case SDL_TEXTINPUT:
+        // Text that an input method is still composing (SDL_TEXTEDITING) shows nothing; it comes
+        // here whole once it is committed.
+        if (!shortcut_held_)
+            inject_text(from_utf8(event.text.text));
         break;
-    }
     case SDL_MOUSEMOTION: {
         // Only moves to another device pixel: a zoomed pixel holds several window pixels.
         const POINT at{device(event.motion.x), device(event.motion.y)};

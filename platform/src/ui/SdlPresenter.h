@@ -7,8 +7,6 @@
 #include <vector>
 
 struct SDL_Window;
-struct SDL_Renderer;
-struct SDL_Texture;
 struct SDL_Cursor;
 union SDL_Event;
 
@@ -45,19 +43,15 @@ private:
     void handle_window_event(const SDL_Event& event);
 
     SDL_Window* window_ = nullptr;
-    SDL_Renderer* renderer_ = nullptr;
-    SDL_Texture* texture_ = nullptr;
-    int texture_width_ = 0;
-    int texture_height_ = 0;
     int zoom_ = 2;
     int connection_fd_ = -1;
     uint32_t last_event_ticks_ = 0;  // SDL ticks of the last event handled
     bool shown_ = false;
-    bool stale_ = true;  // the window needs the frame again even when it did not change
+    bool shortcut_held_ = false;  // the last key went down with Control or (left) Alt held
+    bool stale_ = true;  // the window needs the whole frame again even where it did not change
+    int32_t frame_width_ = 0, frame_height_ = 0;  // of the frame last shown
     std::vector<uint8_t> last_frame_;
-    // SDL sends the text of a letter, digit or space key after its key-down; the
-    // device's own key translation already types it.
-    uint32_t typed_key_ = 0;
+    std::vector<uint32_t> zoomed_row_;
     POINT pointer_{-1, -1};  // device pixel of the last move
     std::map<int, SDL_Cursor*> cursors_;
 };

@@ -5,6 +5,7 @@
 #include "plat/Errors.h"
 #include "plat/Input.h"
 #include "plat/Text.h"
+#include "plat/Threads.h"
 #include "ui/WindowTable.h"
 
 #include <algorithm>
@@ -214,6 +215,12 @@ bool queue_input(const MSG& msg) {
 }
 
 void queue_front(const MSG& msg) { own_queue()->post_front(msg); }
+
+bool queued_key_state(uint32_t virtual_key, bool& held) {
+    // A thread without a queue has no key input waiting; none is made for it.
+    std::shared_ptr<MessageQueue> queue = queue_of_thread(native_thread_id());
+    return queue && queue->key_state_before_queued(virtual_key, held);
+}
 
 bool thread_is_idle() {
     const std::shared_ptr<MessageQueue>& queue = own_queue();

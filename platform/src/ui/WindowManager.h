@@ -35,6 +35,9 @@ HWND top_level_of(HWND window);
 bool queue_input(const MSG& msg);
 // Put at the front of the calling thread's queue (translate_message's WM_CHAR).
 void queue_front(const MSG& msg);
+// While the calling thread's queue still holds key input for the key: true,
+// with held its state before the first of those messages.
+bool queued_key_state(uint32_t virtual_key, bool& held);
 // Activation by a tap: an inactive, enabled top-level window under the
 // pointer is activated before the press is queued.
 void activate_for_pointer(HWND window);

@@ -1,5 +1,7 @@
 #include "InputFixture.h"
 
+#include "ui/Keyboard.h"
+
 #include <string>
 
 using namespace input_test;
@@ -22,7 +24,8 @@ std::wstring typed() {
 
 TEST_F(Input, HeldKeysRepeatAndAltMakesSystemKeys) {
     inject_key(VK_LEFT, true);
-    EXPECT_LT(get_key_state(VK_LEFT), 0);
+    // The thread has not taken the key-down yet; the keyboard itself has it held.
+    EXPECT_EQ(get_key_state(VK_LEFT), 0);
     EXPECT_EQ(get_async_key_state(VK_LEFT) & 0x8000, 0x8000);
     inject_key(VK_LEFT, true);
     inject_key(VK_LEFT, false);
@@ -71,6 +74,41 @@ TEST_F(Input, TranslatedCharacterComesRightAfterItsKeyDown) {
     }
     pump();
     EXPECT_EQ(typed(), std::wstring(L"\r\b\t\x1b 7zB"));
+}
+
+TEST_F(Input, ShiftReleasedBeforeItsKeyIsHandledStillTypesACapital) {
+    inject_key(VK_SHIFT, true);
+    inject_key_press(VK_A);
+    inject_key(VK_SHIFT, false);
+    inject_key_press(VK_A + 1);
+    EXPECT_EQ(get_async_key_state(VK_SHIFT), 0);
+    pump();
+    EXPECT_EQ(typed(), L"Ab");
+}
+
+// A desktop keyboard: its keys give key messages and the window system's text gives the
+// characters, so each character arrives once, as typed on the layout.
+TEST_F(Input, DesktopKeysTypeOnlyTheirTextAndTheirControlCharacters) {
+    auto desktop_key = [](uint32_t vk, bool down) { ui::Keyboard::instance().key(vk, down, true); };
+    desktop_key(VK_SHIFT, true);
+    desktop_key(VK_0 + 1, true);
+    inject_text(L"!");
+    desktop_key(VK_0 + 1, false);
+    desktop_key(VK_SHIFT, false);
+    for (uint32_t vk : {VK_A + 14, VK_SPACE}) {
+        desktop_key(vk, true);
+        inject_text(vk == VK_SPACE ? L" " : L"\u00f6");
+        desktop_key(vk, false);
+    }
+    for (uint32_t vk : {VK_BACK, VK_RETURN, VK_TAB, VK_ESCAPE}) {
+        desktop_key(vk, true);
+        desktop_key(vk, false);
+    }
+    EXPECT_EQ(messages(), (std::vector<uint32_t>{WM_KEYDOWN, WM_KEYDOWN, WM_CHAR, WM_KEYUP, WM_KEYUP, WM_KEYDOWN,
+                                                 WM_CHAR, WM_KEYUP, WM_KEYDOWN, WM_CHAR, WM_KEYUP, WM_KEYDOWN, WM_CHAR,
+                                                 WM_KEYUP, WM_KEYDOWN, WM_CHAR, WM_KEYUP, WM_KEYDOWN, WM_CHAR,
+                                                 WM_KEYUP, WM_KEYDOWN, WM_CHAR, WM_KEYUP}));
+    EXPECT_EQ(typed(), L"!\u00f6 \b\r\t\x1b");
 }
 
 TEST_F(Input, TextBeyondTheBasicPlaneComesAsOneComposition) {

@@ -23,8 +23,9 @@ namespace {
 using namespace plat;
 
 std::vector<MSG> g_input;
+POINT paint_green_at{20, 20};  // in the window
 
-// Red left half, blue right half, a green square at (20, 20).
+// Red left half, blue right half, a green square (at (20, 20) first).
 LRESULT smoke_proc(HWND window, uint32_t message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;
@@ -33,7 +34,8 @@ LRESULT smoke_proc(HWND window, uint32_t message, WPARAM wparam, LPARAM lparam) 
         get_client_rect(window, client);
         fill_rect(dc, RECT{0, 0, client.right / 2, client.bottom}, rgb(255, 0, 0));
         fill_rect(dc, RECT{client.right / 2, 0, client.right, client.bottom}, rgb(0, 0, 255));
-        fill_rect(dc, RECT{20, 20, 30, 30}, rgb(0, 255, 0));
+        fill_rect(dc, RECT{paint_green_at.x, paint_green_at.y, paint_green_at.x + 10, paint_green_at.y + 10},
+                  rgb(0, 255, 0));
         end_paint(window, paint);
         return 0;
     }
@@ -109,9 +111,15 @@ TEST(SdlScreen, ShowsTheScreenZoomedAndTurnsSdlEventsIntoDeviceInput) {
     SDL_Event text{};
     text.type = SDL_TEXTINPUT;
     text.text.windowID = key.key.windowID;
-    std::strcpy(text.text.text, "a");  // the key's own text: the device's translation types it
+    std::strcpy(text.text.text, "a");  // the key's text comes as text only: the translation types none
     push(text);
     std::strcpy(text.text.text, "\xC3\xA9");
+    push(text);
+    // Alt+X is a shortcut: its key-down only (the key-up is not logged), not its text.
+    key.key.keysym.sym = SDLK_x;
+    key.key.keysym.mod = KMOD_LALT;
+    push(key);
+    std::strcpy(text.text.text, "x");
     push(text);
     SDL_Event press{};
     press.type = SDL_MOUSEBUTTONDOWN;
@@ -126,19 +134,23 @@ TEST(SdlScreen, ShowsTheScreenZoomedAndTurnsSdlEventsIntoDeviceInput) {
     close.window.windowID = key.key.windowID;
     close.window.event = SDL_WINDOWEVENT_CLOSE;
     push(close);
-    ASSERT_TRUE(run_until([] { return g_input.size() >= 5; }));
+    ASSERT_TRUE(run_until([] { return g_input.size() >= 7; }));
     run_for(3);
-    ASSERT_EQ(g_input.size(), 5u);
+    ASSERT_EQ(g_input.size(), 7u);
     EXPECT_EQ(g_input[0].message, WM_KEYDOWN);
     EXPECT_EQ(g_input[0].wparam, VK_RETURN);
     EXPECT_EQ(g_input[1].message, WM_KEYDOWN);
     EXPECT_EQ(g_input[1].wparam, VK_A);
     EXPECT_EQ(g_input[2].message, WM_CHAR);
-    EXPECT_EQ(g_input[2].wparam, WPARAM(L'\u00E9'));
-    EXPECT_EQ(g_input[3].message, WM_LBUTTONDOWN);
-    EXPECT_EQ(lparam_point(g_input[3].lparam).x, 20);
-    EXPECT_EQ(lparam_point(g_input[3].lparam).y, 24);
-    EXPECT_EQ(g_input[4].message, WM_CLOSE);
+    EXPECT_EQ(g_input[2].wparam, WPARAM(L'a'));
+    EXPECT_EQ(g_input[3].message, WM_CHAR);
+    EXPECT_EQ(g_input[3].wparam, WPARAM(L'\u00E9'));
+    EXPECT_EQ(g_input[4].message, WM_KEYDOWN);
+    EXPECT_EQ(g_input[4].wparam, VK_A + 23);
+    EXPECT_EQ(g_input[5].message, WM_LBUTTONDOWN);
+    EXPECT_EQ(lparam_point(g_input[5].lparam).x, 20);
+    EXPECT_EQ(lparam_point(g_input[5].lparam).y, 24);
+    EXPECT_EQ(g_input[6].message, WM_CLOSE);
 
     // The screenshot is the framebuffer as composed.
     const std::string shot = testing_support::process_root() + "/smoke.png";
@@ -149,22 +161,35 @@ TEST(SdlScreen, ShowsTheScreenZoomedAndTurnsSdlEventsIntoDeviceInput) {
     const std::vector<uint8_t> written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(written, encode_png(frame.bits, frame.width, frame.height, frame.stride));
 
-    // Each device pixel shows as a 2x2 block of the window.
+    // Each device pixel shows as a 2x2 block of the window, drawn into its own surface (no renderer,
+    // so no GL), also after a change of a few rows only.
     run_for(5);
-    SDL_Renderer* renderer = SDL_GetRenderer(sdl_window);
-    ASSERT_NE(renderer, nullptr);
-    for (POINT at : {POINT{10, 40}, POINT{200, 100}, POINT{25, 50}, POINT{0, 319}}) {
+    EXPECT_EQ(SDL_GetRenderer(sdl_window), nullptr);
+    auto expect_shown = [&](POINT at) {
+        const SDL_Surface* surface = SDL_GetWindowSurface(sdl_window);
+        ASSERT_NE(surface, nullptr) << SDL_GetError();
         const COLORREF expected = screen_pixel(at.x, at.y);
         for (int corner = 0; corner < 4; ++corner) {
+            const int x = at.x * 2 + corner % 2, y = at.y * 2 + corner / 2;
             uint32_t shown = 0;
-            SDL_Rect pixel{at.x * 2 + corner % 2, at.y * 2 + corner / 2, 1, 1};
-            ASSERT_EQ(SDL_RenderReadPixels(renderer, &pixel, SDL_PIXELFORMAT_RGB888, &shown, 4), 0) << SDL_GetError();
-            EXPECT_EQ(shown & 0xFFFFFF, uint32_t(red_of(expected)) << 16 | uint32_t(green_of(expected)) << 8 |
-                                            blue_of(expected))
-                << at.x << "," << at.y;
+            std::memcpy(&shown,
+                        static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch +
+                            x * surface->format->BytesPerPixel,
+                        surface->format->BytesPerPixel);
+            uint8_t r = 0, g = 0, b = 0;
+            SDL_GetRGB(shown, surface->format, &r, &g, &b);
+            EXPECT_EQ(rgb(r, g, b), expected) << at.x << "," << at.y;
         }
-    }
+    };
+    for (POINT at : {POINT{10, 40}, POINT{200, 100}, POINT{25, 50}, POINT{0, 319}})
+        expect_shown(at);
     EXPECT_EQ(screen_pixel(25, 50), rgb(0, 255, 0));
+    paint_green_at = POINT{100, 124};  // device (100, 150)
+    invalidate_rect(window, nullptr, false);
+    run_for(5);
+    EXPECT_EQ(screen_pixel(100, 150), rgb(0, 255, 0));
+    for (POINT at : {POINT{100, 150}, POINT{99, 149}, POINT{25, 50}, POINT{0, 319}})
+        expect_shown(at);
 
     // A resized window resizes the device screen by the zoom.
     SDL_SetWindowSize(sdl_window, 400, 600);
