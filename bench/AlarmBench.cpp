@@ -104,7 +104,7 @@ void run_exceptions(int count) {
 
 // count everyday alarms spread over the day's minutes.
 std::vector<Alarm> everyday_alarms(int count) {
-    std::vector<Alarm> alarms(size_t(count));
+    std::vector<Alarm> alarms(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         alarms[size_t(i)].set_periodicity(0, liba::TimeStamp());
         alarms[size_t(i)].set_time(i % 24, (i * 7) % 60);

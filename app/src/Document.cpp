@@ -130,7 +130,7 @@ int Document::remove_alarm(int index, const liba::TimeStamp& date, bool whole) {
 void Document::save_alarms() {
     if (!alarms_writable_) {
         liba::get_log() << L"alarms.ini is not saved: the unreadable file could not be kept aside\n";
-        tell(Notice{Notice::unsaved});
+        tell(Notice::unsaved);
         return;
     }
     liba::XmlNode document = liba::xml_create_document();
@@ -140,7 +140,7 @@ void Document::save_alarms() {
     // The XML layer writes a temporary file and renames it over the old one.
     if (!liba::xml_save_document(document, alarms_path)) {
         liba::get_log() << L"alarms.ini is not saved (error " << plat::last_error() << L")\n";
-        tell(Notice{Notice::save_failed});
+        tell(Notice::save_failed);
     }
 }
 
@@ -166,13 +166,13 @@ void Document::keep_alarms_aside() {
     const std::wstring kept = aside_name();
     if (plat::move_file(liba::expanded_path(alarms_path), liba::expanded_path(kept))) {
         liba::get_log() << L"alarms.ini is not an alarm list; kept as " << liba::file_name_part(kept) << L"\n";
-        tell(Notice{Notice::kept_aside, liba::file_name_part(kept)});
+        tell(Notice::kept_aside, liba::file_name_part(kept));
         return;
     }
     liba::get_log() << L"alarms.ini is not an alarm list and cannot be kept as " << liba::file_name_part(kept)
                     << L" (error " << plat::last_error() << L"); changes to the alarms are not saved\n";
     alarms_writable_ = false;
-    tell(Notice{Notice::unsaved});
+    tell(Notice::unsaved);
 }
 
 // The first free name of alarms.ini.bad, .bad.2 ... .bad.99; when none is free, the copy kept
@@ -201,7 +201,8 @@ void Document::set_notice_listener(NoticeListener listener) {
     }
 }
 
-void Document::tell(const Notice& notice) {
+void Document::tell(Notice::Kind kind, const std::wstring& file) {
+    const Notice notice{kind, file};
     if (listener_)
         listener_(notice);
     else

@@ -52,6 +52,11 @@ protected:
         ModelTest::SetUp();
         set_now("2026-03-07 07:00:00");
     }
+    // Folders in the place of alarm files, or a corrupt list, would spoil later tests of the process.
+    void TearDown() override {
+        clear_alarm_files();
+        ModelTest::TearDown();
+    }
     static std::string once_alarm_xml(const std::string& date, const std::string& subject) {
         return "<Alarm><AlarmType type=\"once\" additional=\"" + date + "\"/><Properties time=\"8 15\" subject=\"" +
                subject + "\" note=\"\"/><Events attention=\"true\" time=\"false\" pause=\"false\"/><Exeptions/></Alarm>";

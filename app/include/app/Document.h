@@ -83,7 +83,7 @@ public:
 private:
     void keep_alarms_aside();
     static std::wstring aside_name();
-    void tell(const Notice& notice);
+    void tell(Notice::Kind kind, const std::wstring& file = {});
 
     skinner::Properties dialogs_skin_;
     Settings settings_;
