@@ -164,8 +164,10 @@ void Document::load_alarms() {
 // overwritten when it cannot be moved.
 void Document::keep_alarms_aside() {
     const std::wstring kept = aside_name();
+    const bool replacing = os::FileInfo(kept).exists();
     if (plat::move_file(liba::expanded_path(alarms_path), liba::expanded_path(kept))) {
-        liba::get_log() << L"alarms.ini is not an alarm list; kept as " << liba::file_name_part(kept) << L"\n";
+        liba::get_log() << L"alarms.ini is not an alarm list; kept as " << liba::file_name_part(kept)
+                        << (replacing ? L" in place of the copy kept longest ago\n" : L"\n");
         tell(Notice::kept_aside, liba::file_name_part(kept));
         return;
     }

@@ -57,6 +57,7 @@ constexpr int32_t close_priority = 1;
 constexpr int32_t menu_priority = 2;
 
 Document& document() { return *Document::instance(); }
+Settings& settings() { return document().get_settings(); }
 
 // A notice about alarms.ini in the program's language; %file% is the name it was kept under.
 std::wstring notice_text(const Document::Notice& notice, const skinner::Properties& texts) {
@@ -73,7 +74,6 @@ std::wstring notice_text(const Document::Notice& notice, const skinner::Properti
     }
     return {};
 }
-Settings& settings() { return document().get_settings(); }
 
 // A sub-menu of the files in the folder, the one in use checked; only when
 // there is a choice, more than one file.
