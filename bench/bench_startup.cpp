@@ -44,7 +44,8 @@ constexpr double first_frame_10k_target_ms = 100;
 constexpr double first_frame_100k_target_ms = 1000;
 constexpr double idle_cpu_target_percent = 0.1;
 constexpr double memory_target_mb = 15;
-constexpr int first_frame_timeout_ms = 300000;
+// Long lists take longer to start; a start slower than this is reported as showing no frame.
+constexpr int first_frame_timeout_ms = 60000;
 constexpr int end_timeout_ms = 5000;
 // Once the first frame is up, the program finishes its start-up before it is idle.
 constexpr auto settle_time = std::chrono::seconds(2);
