@@ -5,8 +5,8 @@
 #include "base/Log.h"
 
 #include <algorithm>
-#include <set>
 #include <utility>
+#include <vector>
 
 AlarmQueue::AlarmQueue(const std::vector<Alarm>& alarms, Clock clock) : alarms_(alarms), clock_(std::move(clock)) {}
 
@@ -45,10 +45,13 @@ const Alarm* AlarmQueue::alarm_at(int index) const {
 void AlarmQueue::add_occurrences(const liba::TimeStamp& from) {
     liba::TimeStamp base;
     base.set_date(from.year(), from.month(), from.day());
-    // What is queued already, by alarm and time: a long list is checked in one pass.
-    std::set<std::pair<int, liba::TimeStamp>> known;
+    // What was queued before, by alarm and time, looked up instead of scanned: a pass gives each
+    // alarm one time, so only an entry from before can repeat it.
+    std::vector<std::pair<int, liba::TimeStamp>> known;
+    known.reserve(entries_.size());
     for (const auto& [time, index] : entries_)
-        known.emplace(index, time.without_milliseconds());
+        known.emplace_back(index, time.without_milliseconds());
+    std::sort(known.begin(), known.end());
     // One look at the log's switch for the whole list, not one per alarm.
     liba::TextOStream<wchar_t>& log = liba::get_log();
     for (size_t i = 0; i < alarms_.size(); ++i) {
@@ -58,7 +61,7 @@ void AlarmQueue::add_occurrences(const liba::TimeStamp& from) {
         // next_time gives only real dates, at a whole minute.
         if (Alarm::is_never(next) || next < base)
             continue;
-        if (known.emplace(index, next).second)
+        if (!std::binary_search(known.begin(), known.end(), std::pair(index, next)))
             entries_.emplace(next, index);
     }
 }
