@@ -1,12 +1,17 @@
 // Loading an alarm file and computing every alarm's next time, for growing lists, printed with
-// the machine's figures. The files are written by the alarm record's own save first.
+// the machine's figures. The files are written by the alarm record's own save first. Then the
+// alarm queue of long lists: its first fill, and an edit (one alarm added: the queue recalculated
+// and the file saved, as the program does it).
 #include "alarm/Alarm.h"
+#include "alarm/AlarmQueue.h"
 #include "base/TimeStamp.h"
 #include "base/Xml.h"
+#include "plat/WakeUp.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -97,6 +102,47 @@ void run_exceptions(int count) {
                 loaded.get_exceptions().size());
 }
 
+// count everyday alarms spread over the day's minutes.
+std::vector<Alarm> everyday_alarms(int count) {
+    std::vector<Alarm> alarms(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        alarms[size_t(i)].set_periodicity(0, liba::TimeStamp());
+        alarms[size_t(i)].set_time(i % 24, (i * 7) % 60);
+        alarms[size_t(i)].set_subject(L"alarm " + std::to_wstring(i));
+    }
+    return alarms;
+}
+
+bool save_alarms(const std::vector<Alarm>& alarms, const std::wstring& path) {
+    liba::XmlNode document = liba::xml_create_document();
+    liba::XmlNode root = liba::xml_add_child(document, L"Alarms");
+    for (const Alarm& alarm : alarms)
+        alarm.save(root);
+    return liba::xml_save_document(document, path);
+}
+
+void run_queue(int count) {
+    std::vector<Alarm> alarms = everyday_alarms(count);
+    AlarmQueue queue(alarms);
+    auto start = Clock::now();
+    queue.reset();
+    const double filled = ms_since(start);
+    start = Clock::now();
+    queue.reset();
+    const double again = ms_since(start);
+    // An edit: the list changes, the queue is recalculated and the file rewritten.
+    start = Clock::now();
+    alarms.push_back(alarms.front());
+    queue.reset();
+    const double recalculated = ms_since(start);
+    const bool saved = save_alarms(alarms, L"\\alarms.ini");
+    const double edit = ms_since(start);
+    std::printf("%7d everyday alarms: queue filled %8.2f ms (%zu entries), again %8.2f ms; an edit %8.2f ms "
+                "(queue %.2f ms, file save %.2f ms%s)\n",
+                count, filled, queue.entries().size(), again, edit, recalculated, edit - recalculated,
+                saved ? "" : ", not saved");
+}
+
 } // namespace
 
 int main() {
@@ -104,14 +150,16 @@ int main() {
     if (!mkdtemp(root))
         return 1;
     setenv("CHIMELY_ROOT", root, 1);
+    // The queue registers its next alarm; no wake-up service is started for that here.
+    plat::set_waker_program("");
     std::printf("Alarm file load and next times on %s, %u hardware threads (one used)\n", cpu_name().c_str(),
                 std::thread::hardware_concurrency());
     for (int count : {1000, 10000, 100000})
         run(count);
     for (int count : {3000, 30000})
         run_exceptions(count);
-    std::remove((std::string(root) + "/alarms.ini").c_str());
-    std::remove((std::string(root) + "/exceptions.ini").c_str());
-    std::remove(root);
+    for (int count : {1000, 10000, 100000})
+        run_queue(count);
+    std::filesystem::remove_all(root);
     return 0;
 }

@@ -5,6 +5,8 @@
 #include "base/Log.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 AlarmQueue::AlarmQueue(const std::vector<Alarm>& alarms, Clock clock) : alarms_(alarms), clock_(std::move(clock)) {}
 
@@ -43,17 +45,23 @@ const Alarm* AlarmQueue::alarm_at(int index) const {
 void AlarmQueue::add_occurrences(const liba::TimeStamp& from) {
     liba::TimeStamp base;
     base.set_date(from.year(), from.month(), from.day());
+    // What was queued before, by alarm and time, looked up instead of scanned: a pass gives each
+    // alarm one time, so only an entry from before can repeat it.
+    std::vector<std::pair<int, liba::TimeStamp>> known;
+    known.reserve(entries_.size());
+    for (const auto& [time, index] : entries_)
+        known.emplace_back(index, time.without_milliseconds());
+    std::sort(known.begin(), known.end());
+    // One look at the log's switch for the whole list, not one per alarm.
+    liba::TextOStream<wchar_t>& log = liba::get_log();
     for (size_t i = 0; i < alarms_.size(); ++i) {
         const int index = int(i);
         liba::TimeStamp next = alarms_[i].next_time(from);
-        liba::get_log() << L"next = " << index << L":" << alarms_[i].get_subject() << L"  - " << next << L"\n";
+        log << L"next = " << index << L":" << alarms_[i].get_subject() << L"  - " << next << L"\n";
         // next_time gives only real dates, at a whole minute.
         if (Alarm::is_never(next) || next < base)
             continue;
-        bool known = std::any_of(entries_.begin(), entries_.end(), [&](const auto& entry) {
-            return entry.second == index && entry.first.without_milliseconds() == next;
-        });
-        if (!known)
+        if (!std::binary_search(known.begin(), known.end(), std::pair(index, next)))
             entries_.emplace(next, index);
     }
 }
@@ -63,12 +71,14 @@ void AlarmQueue::calculate_new_queue() {
     const liba::TimeStamp now = current_second();
     add_occurrences(now);
 
-    liba::get_log() << L"\n";
+    // One look at the log's switch for the whole walk, not one per entry.
+    liba::TextOStream<wchar_t>& log = liba::get_log();
+    log << L"\n";
     for (const auto& [time, index] : entries_) {
         const Alarm* alarm = alarm_at(index);
-        liba::get_log() << L" QUEUE :" << (alarm ? alarm->get_subject() : std::wstring()) << L"  - " << time << L"\n";
+        log << L" QUEUE :" << (alarm ? alarm->get_subject() : std::wstring()) << L"  - " << time << L"\n";
     }
-    liba::get_log() << L"reserved alarm = '" << reserved_ << L"'\n";
+    log << L"reserved alarm = '" << reserved_ << L"'\n";
 
     // Entries passed over before the scheduled one are the unviewed count:
     // passed entries, and future ones of the alarm that is ringing.
@@ -77,10 +87,9 @@ void AlarmQueue::calculate_new_queue() {
     liba::TimeStamp scheduled_time;
     for (const auto& [time, index] : entries_) {
         int64_t seconds = time.seconds_since(now);
-        liba::get_log() << L"*** alarm sec_from = '" << static_cast<long long>(seconds) << L"' alarm = '" << index
-                        << L"'\n";
+        log << L"*** alarm sec_from = '" << static_cast<long long>(seconds) << L"' alarm = '" << index << L"'\n";
         if (!Alarm::is_never(time) && seconds >= 1 && index != reserved_ && alarm_at(index)) {
-            liba::get_log() << L"next alarm !!! \n";
+            log << L"next alarm !!! \n";
             scheduled = alarm_at(index);
             scheduled_time = time;
             run_event_at(time);

@@ -5,6 +5,7 @@
 #include "base/Path.h"
 #include "base/Registry.h"
 #include "base/Xml.h"
+#include "plat/Errors.h"
 #include "plat/Files.h"
 #include "plat/WakeUp.h"
 
@@ -19,6 +20,8 @@ constexpr const wchar_t* note_folder = L"%app_path%/";
 
 // A start shortly after an alarm's minute still shows it as missed.
 constexpr int32_t start_grace_seconds = 120;
+// Names for unreadable alarm files kept aside: alarms.ini.bad, then .bad.2 and on.
+constexpr int aside_names = 99;
 // new_note_path steps at most this many seconds past an existing name.
 constexpr int note_name_attempts = 3600;
 
@@ -30,6 +33,24 @@ liba::TimeStamp seconds_later(const liba::TimeStamp& time, int64_t seconds) {
     liba::TimeStamp result = time.without_milliseconds();
     result.set_ticks(uint64_t(int64_t(result.ticks()) + seconds * int64_t(liba::TimeStamp::ticks_per_second)));
     return result;
+}
+
+// The one element at the top of the file when it is "Alarms", else null: two lists joined by
+// hand or by a sync tool, or text around the list, are no list the program may rewrite.
+liba::XmlNode alarm_list_of(const liba::XmlNode& document) {
+    liba::XmlNode list;
+    const int count = liba::xml_child_count(document);
+    for (int i = 0; i < count; ++i) {
+        liba::XmlNode child = liba::xml_child_at(document, i);
+        if (liba::xml_is_element(child)) {
+            if (list)
+                return {};
+            list = child;
+        } else if (const std::wstring name = liba::xml_node_name(child); name == L"#text" || name == L"#cdata-section") {
+            return {};
+        }
+    }
+    return liba::xml_node_name(list) == L"Alarms" ? list : liba::XmlNode();
 }
 
 } // namespace
@@ -107,41 +128,87 @@ int Document::remove_alarm(int index, const liba::TimeStamp& date, bool whole) {
 }
 
 void Document::save_alarms() {
-    if (!alarms_writable_)
+    if (!alarms_writable_) {
+        liba::get_log() << L"alarms.ini is not saved: the unreadable file could not be kept aside\n";
+        tell(Notice::unsaved);
         return;
+    }
     liba::XmlNode document = liba::xml_create_document();
     liba::XmlNode root = liba::xml_add_child(document, L"Alarms");
     for (const Alarm& alarm : alarms_)
         alarm.save(root);
     // The XML layer writes a temporary file and renames it over the old one.
-    liba::xml_save_document(document, alarms_path);
+    if (!liba::xml_save_document(document, alarms_path)) {
+        liba::get_log() << L"alarms.ini is not saved (error " << plat::last_error() << L")\n";
+        tell(Notice::save_failed);
+    }
 }
 
 void Document::load_alarms() {
-    liba::XmlNode root = liba::xml_find_child(liba::xml_load_document(alarms_path), L"Alarms");
-    if (!root) {
-        // A file we cannot read is the user's alarms all the same: keep it
-        // aside, and never overwrite it when it cannot be moved.
-        if (os::FileInfo(alarms_path).exists()) {
-            // A file kept aside earlier is kept too: the new one takes the first free name.
-            std::wstring kept = alarms_bad_path;
-            for (int n = 2; os::FileInfo(kept).exists() && n <= 99; ++n)
-                kept = std::wstring(alarms_bad_path) + L"." + std::to_wstring(n);
-            liba::get_log() << L"alarms.ini is not an alarm list; kept as " << liba::file_name_part(kept) << L"\n";
-            if (os::FileInfo(kept).exists() ||
-                !plat::move_file(liba::expanded_path(alarms_path), liba::expanded_path(kept)))
-                alarms_writable_ = false;
+    const liba::XmlNode root = alarm_list_of(liba::xml_load_document(alarms_path));
+    if (root) {
+        const int count = liba::xml_child_count(root);
+        for (int i = 0; i < count; ++i) {
+            liba::XmlNode child = liba::xml_child_at(root, i);
+            if (!liba::xml_is_element(child) || liba::xml_node_name(child) != L"Alarm")
+                continue;
+            alarms_.emplace_back();
+            alarms_.back().load(child);
         }
+    } else if (os::FileInfo(alarms_path).exists()) {
+        keep_alarms_aside();
+    }
+}
+
+// A file we cannot read is the user's alarms all the same: it is kept aside whole, and never
+// overwritten when it cannot be moved.
+void Document::keep_alarms_aside() {
+    const std::wstring kept = aside_name();
+    const bool replacing = os::FileInfo(kept).exists();
+    if (plat::move_file(liba::expanded_path(alarms_path), liba::expanded_path(kept))) {
+        liba::get_log() << L"alarms.ini is not an alarm list; kept as " << liba::file_name_part(kept)
+                        << (replacing ? L" in place of the copy kept longest ago\n" : L"\n");
+        tell(Notice::kept_aside, liba::file_name_part(kept));
         return;
     }
-    const int count = liba::xml_child_count(root);
-    for (int i = 0; i < count; ++i) {
-        liba::XmlNode child = liba::xml_child_at(root, i);
-        if (!liba::xml_is_element(child) || liba::xml_node_name(child) != L"Alarm")
-            continue;
-        alarms_.emplace_back();
-        alarms_.back().load(child);
+    liba::get_log() << L"alarms.ini is not an alarm list and cannot be kept as " << liba::file_name_part(kept)
+                    << L" (error " << plat::last_error() << L"); changes to the alarms are not saved\n";
+    alarms_writable_ = false;
+    tell(Notice::unsaved);
+}
+
+// The first free name of alarms.ini.bad, .bad.2 ... .bad.99; when none is free, the copy kept
+// longest ago makes room.
+std::wstring Document::aside_name() {
+    std::wstring oldest;
+    liba::TimeStamp oldest_time;
+    for (int n = 1; n <= aside_names; ++n) {
+        const std::wstring name = n == 1 ? alarms_bad_path : std::wstring(alarms_bad_path) + L"." + std::to_wstring(n);
+        const os::FileInfo info(name);
+        if (!info.exists())
+            return name;
+        if (oldest.empty() || info.last_write_time < oldest_time) {
+            oldest = name;
+            oldest_time = info.last_write_time;
+        }
     }
+    return oldest;
+}
+
+void Document::set_notice_listener(NoticeListener listener) {
+    listener_ = std::move(listener);
+    if (listener_ && pending_notice_) {
+        listener_(*pending_notice_);
+        pending_notice_.reset();
+    }
+}
+
+void Document::tell(Notice::Kind kind, const std::wstring& file) {
+    const Notice notice{kind, file};
+    if (listener_)
+        listener_(notice);
+    else
+        pending_notice_ = notice;
 }
 
 void Document::load_script() {

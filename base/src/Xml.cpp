@@ -33,8 +33,9 @@ struct XmlDocument {
 namespace {
 
 // Comments and processing instructions stay in the tree as the device's model keeps them;
-// whitespace-only text between elements is dropped (no parse_ws_pcdata).
-constexpr unsigned parse_flags = pugi::parse_default | pugi::parse_comments | pugi::parse_pi;
+// whitespace-only text between elements is dropped (no parse_ws_pcdata). Text outside the top
+// element stays too (as a fragment), so that a reader can tell such a file from a clean one.
+constexpr unsigned parse_flags = pugi::parse_default | pugi::parse_comments | pugi::parse_pi | pugi::parse_fragment;
 
 const char declaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
@@ -203,6 +204,9 @@ XmlNode xml_load_document(std::wstring_view path) {
     if (!plat::read_file(expanded_path(path), bytes))
         return XmlNode();
     if (!document->tree.load_buffer_inplace(bytes.data(), bytes.size(), parse_flags, pugi::encoding_auto))
+        return XmlNode();
+    // A fragment may lack an element; a document may not.
+    if (!document->tree.find_child([](pugi::xml_node node) { return node.type() == pugi::node_element; }))
         return XmlNode();
     pugi::xml_node_struct* root = document->tree.internal_object();
     return XmlNode(std::move(document), root);

@@ -4,6 +4,8 @@
 #include "base/Registry.h"
 #include "base/Xml.h"
 
+#include <chrono>
+#include <filesystem>
 #include <functional>
 #include <optional>
 
@@ -30,11 +32,30 @@ std::vector<std::string> exception_texts(const Alarm& alarm) {
 
 using Texts = std::vector<std::string>;
 
+// The model's notices about alarms.ini, as short texts.
+struct Notices {
+    void listen(Document& document) {
+        document.set_notice_listener([this](const Document::Notice& notice) {
+            switch (notice.kind) {
+            case Document::Notice::kept_aside: texts.push_back("kept " + plat::to_utf8(notice.file)); break;
+            case Document::Notice::unsaved: texts.push_back("unsaved"); break;
+            case Document::Notice::save_failed: texts.push_back("save failed"); break;
+            }
+        });
+    }
+    Texts texts;
+};
+
 class DocumentTest : public ModelTest {
 protected:
     void SetUp() override {
         ModelTest::SetUp();
         set_now("2026-03-07 07:00:00");
+    }
+    // Folders in the place of alarm files, or a corrupt list, would spoil later tests of the process.
+    void TearDown() override {
+        clear_alarm_files();
+        ModelTest::TearDown();
     }
     static std::string once_alarm_xml(const std::string& date, const std::string& subject) {
         return "<Alarm><AlarmType type=\"once\" additional=\"" + date + "\"/><Properties time=\"8 15\" subject=\"" +
@@ -105,33 +126,85 @@ TEST_F(DocumentTest, OnlyAlarmElementsLoadInOrderAndExitRewritesTheFile) {
     EXPECT_NE(rewritten.find("second"), std::string::npos) << rewritten;
 }
 
-TEST_F(DocumentTest, UnreadableAlarmFileIsKeptAsideAndNeverOverwritten) {
-    // A second unreadable file is kept beside the first, never over it.
-    const std::string bad[] = {"not xml at all \x01", "<Settings/>"};
-    const std::string kept[] = {"alarms.ini.bad", "alarms.ini.bad.2"};
-    for (int i = 0; i < 2; ++i) {
+TEST_F(DocumentTest, UnreadableAlarmFileIsKeptAsideWholeAndTheUserIsToldOnce) {
+    clear_alarm_files();
+    // Each is kept beside the ones before it, never over them; every one but the last is XML
+    // the parser takes, yet none is one alarm list.
+    const std::string list = "<Alarms>" + once_alarm_xml("2026 3 9", "first") + "</Alarms>";
+    const std::string bad[] = {"not xml at all \x01", "<Settings/>", list + "\n" + list, list + "\nstray text",
+                               "<?xml version=\"1.0\"?>\n<![CDATA[x]]>" + list, list.substr(0, list.size() - 3)};
+    for (size_t i = 0; i < std::size(bad); ++i) {
+        const std::string kept = i == 0 ? "alarms.ini.bad" : "alarms.ini.bad." + std::to_string(i + 1);
         write("alarms.ini", bad[i]);
+        Notices notices;
         {
             Document document;
-            EXPECT_EQ(document.alarm_count(), 0);
-            EXPECT_TRUE(document.alarms_writable());
+            EXPECT_EQ(document.alarm_count(), 0) << i;
+            EXPECT_TRUE(document.alarms_writable()) << i;
+            notices.listen(document);
             document.add_alarm(make_alarm(periodicity_everyday, "2026-03-07 00:00:00", 8, 0, L"new"));
         }
-        EXPECT_NE(read("alarms.ini").find("new"), std::string::npos);
-        EXPECT_EQ(read(kept[i]), bad[i]);
+        EXPECT_EQ(notices.texts, Texts{"kept " + kept}) << i;
+        EXPECT_NE(read("alarms.ini").find("new"), std::string::npos) << i;
+        EXPECT_EQ(read(kept), bad[i]) << i;
     }
     EXPECT_EQ(read("alarms.ini.bad"), bad[0]);
-    // When it cannot be moved aside, alarms.ini is left alone for the whole run.
+}
+
+TEST_F(DocumentTest, WithEveryAsideNameTakenTheOldestCopyMakesRoom) {
+    clear_alarm_files();
+    const auto now = std::filesystem::file_time_type::clock::now();
+    for (int n = 1; n <= 99; ++n) {
+        const std::string name = n == 1 ? "alarms.ini.bad" : "alarms.ini.bad." + std::to_string(n);
+        write(name, "kept " + std::to_string(n));
+        // .bad.40 was kept longest ago.
+        std::filesystem::last_write_time(app_file(name), now - std::chrono::hours(n == 40 ? 1000 : 100 - n));
+    }
+    write("alarms.ini", "<Alarms>");
+    Notices notices;
+    {
+        Document document;
+        EXPECT_TRUE(document.alarms_writable());
+        notices.listen(document);
+    }
+    EXPECT_EQ(notices.texts, Texts{"kept alarms.ini.bad.40"});
+    EXPECT_EQ(read("alarms.ini.bad.40"), "<Alarms>");
+    EXPECT_EQ(read("alarms.ini.bad.41"), "kept 41");
+    EXPECT_NE(read("alarms.ini").find("<Alarms />"), std::string::npos);
+}
+
+TEST_F(DocumentTest, AFileThatCannotBeKeptAsideIsNeverWrittenAndEverySaveSaysSo) {
+    clear_alarm_files();
+    // Folders in every aside name: nothing can be moved over them.
+    for (int n = 1; n <= 99; ++n)
+        write((n == 1 ? "alarms.ini.bad" : "alarms.ini.bad." + std::to_string(n)) + "/keep", "x");
     write("alarms.ini", "<Alarms");
-    for (int n = 3; n <= 99; ++n)
-        write("alarms.ini.bad." + std::to_string(n) + "/keep", "x");
+    Notices notices;
     {
         Document document;
         EXPECT_FALSE(document.alarms_writable());
+        notices.listen(document);
         document.add_alarm(make_alarm(periodicity_everyday, "2026-03-07 00:00:00", 8, 0));
-        EXPECT_EQ(read("alarms.ini"), "<Alarms");
+        document.remove_alarm(0, at("2026-03-07 00:00:00"), true);
+        notices.texts.push_back("left");
+        document.set_notice_listener({});
     }
+    EXPECT_EQ(notices.texts, (Texts{"unsaved", "unsaved", "unsaved", "left"}));
     EXPECT_EQ(read("alarms.ini"), "<Alarms");
+    EXPECT_EQ(read("alarms.ini.bad/keep"), "x");
+}
+
+TEST_F(DocumentTest, ASaveThatFailsIsNeverTakenForDone) {
+    clear_alarm_files();
+    Notices notices;
+    Document document;
+    notices.listen(document);
+    // A folder in alarms.ini's place: nothing can be renamed over it.
+    write("alarms.ini/keep", "x");
+    document.add_alarm(make_alarm(periodicity_everyday, "2026-03-07 00:00:00", 8, 0));
+    EXPECT_EQ(notices.texts, Texts{"save failed"});
+    EXPECT_EQ(read("alarms.ini/keep"), "x");
+    document.set_notice_listener({});
 }
 
 TEST_F(DocumentTest, ChangingTheWholeSeriesKeepsItsSkippedDays) {

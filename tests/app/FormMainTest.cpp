@@ -5,6 +5,7 @@
 #include "app/SkinChoice.h"
 #include "base/Path.h"
 #include "plat/Menu.h"
+#include "plat/MessageBox.h"
 #include "skinner/MenuMainSubMenu.h"
 #include "skinner/MenuRecord.h"
 
@@ -269,4 +270,32 @@ TEST_F(FormMainTest, FileMenusListTheProgramsFilesAndABrokenSkinIsNotStored) {
     form.on_menu_command(nullptr, skinner::screen_resolution_command);
     EXPECT_EQ(properties.get_impl().get_screen_size().x, 480);
     EXPECT_EQ(document->get_dialogs_skin().get_impl().get_screen_size().x, 480);
+}
+
+TEST_F(FormMainTest, TheUserIsToldOfAnUnreadableAlarmFileOnceTheLoopRunsAndOfEverySaveThatFails) {
+    // The fixture's model writes its list as it goes.
+    document.reset();
+    clear_alarm_files();
+    write("alarms.ini", "<Alarms/><Alarms/>");
+    document = std::make_unique<Document>();
+    write_language("English.lng", L"message_alarms_title Alarm file\r\nmessage_alarms_kept_text Kept as %file%.\r\n"
+                                  L"message_alarms_save_failed_text Not saved.\r\n");
+    properties.load_language(L"%app_path%/English.lng");
+    const size_t before = plat::shown_message_boxes().size();
+    MainForm form(properties);
+    const bool told_before_the_loop = plat::shown_message_boxes().size() > before;
+    later([&] {
+        // A folder in alarms.ini's place: the next save cannot replace it.
+        write("alarms.ini/keep", "x");
+        add_alarm(8, 0, L"lost");
+        later([&] { form.post_command_line(FormMain::close_text); });
+    });
+    form.do_modal();
+    EXPECT_FALSE(told_before_the_loop);
+    std::vector<std::wstring> told;
+    const std::vector<plat::MessageBoxRecord> boxes = plat::shown_message_boxes();
+    for (size_t i = before; i < boxes.size(); ++i)
+        told.push_back(boxes[i].caption + L": " + boxes[i].text);
+    EXPECT_EQ(told, (std::vector<std::wstring>{L"Alarm file: Kept as alarms.ini.bad.", L"Alarm file: Not saved."}));
+    clear_alarm_files();
 }

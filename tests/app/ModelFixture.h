@@ -51,6 +51,12 @@ protected:
         bytes << in.rdbuf();
         return bytes.str();
     }
+    // alarms.ini and every copy kept aside: an earlier test of this process may have left them.
+    static void clear_alarm_files() {
+        for (const auto& entry : std::filesystem::directory_iterator(app_file("")))
+            if (entry.path().filename().string().starts_with("alarms.ini"))
+                std::filesystem::remove_all(entry.path());
+    }
     static bool exists(const std::string& relative) { return std::filesystem::exists(app_file(relative)); }
     // A language file as the build makes them: UTF-16LE with a byte-order mark.
     static void write_language(const std::string& relative, const std::wstring& lines) {

@@ -88,6 +88,15 @@ TEST(Xml, TwoTopLevelElementsSaveAndLoad) {
     EXPECT_EQ(attribute(xml_find_child(loaded, L"Unviewed"), L"quantity"), L"2");
 }
 
+TEST(Xml, TextBesideTheTopElementStaysForTheReaderToJudge) {
+    write_root_file("beside.xml", "<?xml version='1.0'?>\n<!-- c -->\n<Alarms/>\n stray \n<![CDATA[x]]>\n");
+    XmlNode document = xml_load_document(L"\\beside.xml");
+    ASSERT_EQ(xml_child_count(document), 4);
+    EXPECT_EQ(xml_node_name(xml_child_at(document, 1)), L"Alarms");
+    EXPECT_EQ(xml_node_name(xml_child_at(document, 2)), L"#text");
+    EXPECT_EQ(xml_node_name(xml_child_at(document, 3)), L"#cdata-section");
+}
+
 TEST(Xml, LoadsUtf16AndUtf8WithByteOrderMarks) {
     const std::string text = "<Dictionary><h7 value='x\xC3\xA9'/></Dictionary>";
     write_root_file("utf8.xml", "\xEF\xBB\xBF" + text);

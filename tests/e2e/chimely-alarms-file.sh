@@ -2,7 +2,8 @@
 # alarms.ini through the whole program: a file written by hand (every rule, exception dates, texts
 # beyond ASCII and XML's special characters, an unknown rule, unknown elements) is loaded at start
 # and written back at "close" as the alarm list holds it; a second round leaves it byte for byte.
-# A file that is not an alarm list is kept aside as alarms.ini.bad and the list starts empty.
+# A file that is not one alarm list (not XML, another root, two lists joined) is kept aside as
+# alarms.ini.bad and the list starts empty.
 # Usage: chimely-alarms-file.sh DEVICE-TREE TOOLS-DIR
 source "$(dirname "$0")/e2e-lib.sh"
 source "$(dirname "$0")/chimely-lib.sh"
@@ -119,4 +120,12 @@ kept=$(cat "$APP"/alarms.ini.bad* 2>/dev/null)
 [[ $kept == *"<Settings><Alarm/></Settings>"* ]] || fault "an XML file of another root was not kept aside"
 [[ $kept == *"not <xml at all"* ]] || fault "a second file kept aside replaced the first (alarms.ini.bad)"
 [ "$(cat "$APP/alarms.ini")" = "$EMPTY_LIST" ] || fault "alarms.ini after another root: $(cat "$APP/alarms.ini")"
+
+# Two lists joined into one file: neither is taken, the file is kept aside whole.
+rm -f "$APP"/alarms.ini.bad*
+printf '%s\n%s\n' "$got" "$got" > "$APP/alarms.ini"
+cp "$APP/alarms.ini" "$ROOT/joined"
+round_trip
+cmp -s "$ROOT/joined" "$APP/alarms.ini.bad" || fault "two joined lists were not kept aside whole"
+[ "$(cat "$APP/alarms.ini")" = "$EMPTY_LIST" ] || fault "alarms.ini after two joined lists: $(cat "$APP/alarms.ini")"
 passed

@@ -9,7 +9,9 @@
 #include "skinner/Properties.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,7 +68,23 @@ public:
     // then never written this run.
     bool alarms_writable() const { return alarms_writable_; }
 
+    // What the user must be told about alarms.ini: it was unreadable and is kept aside as
+    // file; it was unreadable and could not be moved, so no change is saved (said again at
+    // every save); or a save did not reach the disk.
+    struct Notice {
+        enum Kind { kept_aside, unsaved, save_failed } kind = kept_aside;
+        std::wstring file;
+    };
+    using NoticeListener = std::function<void(const Notice&)>;
+    // The screen that tells the user. A notice given while there is none (the load's, before
+    // the main screen exists) waits and comes as soon as one is set.
+    void set_notice_listener(NoticeListener listener);
+
 private:
+    void keep_alarms_aside();
+    static std::wstring aside_name();
+    void tell(Notice::Kind kind, const std::wstring& file = {});
+
     skinner::Properties dialogs_skin_;
     Settings settings_;
     std::vector<Alarm> alarms_;
@@ -74,6 +92,8 @@ private:
     AudioPlayerQueue player_{0.0};
     std::unique_ptr<SpeechScript> script_;
     bool alarms_writable_ = true;
+    NoticeListener listener_;
+    std::optional<Notice> pending_notice_;
 };
 
 void write_language_to_registry(const std::wstring& path);

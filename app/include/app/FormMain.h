@@ -1,11 +1,13 @@
 #pragma once
 #include "app/Document.h"
 #include "base/TimeStamp.h"
+#include "base/Timer.h"
 #include "skinner/Form.h"
 #include "skinner/PowerManager.h"
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 class FormEvent;
 
@@ -22,7 +24,9 @@ class MenuMainSubMenu;
 // it takes the command lines of later starts ("close", "AppRunAtTime",
 // "AppRunAfterWakeup", a file, or nothing), opens the ringing-alarm form when
 // an alarm is due and every other screen modally, one of each kind at most.
-class FormMain : public skinner::Form, public liba::Document<Document, HintNewAlarm>::View {
+class FormMain : public skinner::Form,
+                 public liba::Document<Document, HintNewAlarm>::View,
+                 public liba::Timer::Listener {
 public:
     static constexpr wchar_t form_name[] = L"FormMain";
     static constexpr wchar_t close_text[] = L"close";
@@ -62,6 +66,9 @@ public:
     int32_t can_close() override;
     void on_other_instance_started(const std::wstring& command_line) override;
     void update(const HintNewAlarm& hint) override;
+    using Form::on_timer;
+    // Shows the model's notices about alarms.ini, each in a message box.
+    void on_timer(liba::Timer* timer) override;
 
     bool is_closing() const { return closing_; }
     bool is_event_deferred() const { return event_deferred_; }
@@ -105,6 +112,9 @@ private:
     bool closing_ = false;
     bool event_deferred_ = false;
     std::wstring pending_;
+    // The model's notices wait for the loop: the first comes before the form is shown.
+    std::vector<Document::Notice> notices_;
+    liba::Timer notice_timer_{this};
     // The open child screens, owned while their loops run.
     skinner::Form* editor_ = nullptr;
     skinner::Form* attention_ = nullptr;

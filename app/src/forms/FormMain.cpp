@@ -21,6 +21,7 @@
 #include "plat/Window.h"
 
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -58,6 +59,22 @@ constexpr int32_t menu_priority = 2;
 Document& document() { return *Document::instance(); }
 Settings& settings() { return document().get_settings(); }
 
+// A notice about alarms.ini in the program's language; %file% is the name it was kept under.
+std::wstring notice_text(const Document::Notice& notice, const skinner::Properties& texts) {
+    static constexpr std::wstring_view file_marker = L"%file%";
+    switch (notice.kind) {
+    case Document::Notice::kept_aside: {
+        std::wstring text = texts.translate(L"message_alarms_kept_text");
+        if (const size_t at = text.find(file_marker); at != std::wstring::npos)
+            text.replace(at, file_marker.size(), notice.file);
+        return text;
+    }
+    case Document::Notice::unsaved: return texts.translate(L"message_alarms_unsaved_text");
+    case Document::Notice::save_failed: return texts.translate(L"message_alarms_save_failed_text");
+    }
+    return {};
+}
+
 // A sub-menu of the files in the folder, the one in use checked; only when
 // there is a choice, more than one file.
 void add_file_menu(skinner::MenuRecord& menu, const FileMenu& kind, const std::wstring& current,
@@ -85,9 +102,14 @@ FormMain::FormMain(skinner::Properties& properties) : Form(nullptr, &properties,
                                               skinner::MenuManager::place_menu);
     watch_ = new skinner::ControlWatch(this, L"frmWatch");
     background_ = new skinner::ControlButton(this, L"btnBackground");
+    document().set_notice_listener([this](const Document::Notice& notice) {
+        notices_.push_back(notice);
+        notice_timer_.start(0);
+    });
 }
 
 FormMain::~FormMain() {
+    document().set_notice_listener({});
     delete event_;
     delete schedule_;
     delete attention_;
@@ -286,6 +308,12 @@ void FormMain::show_about() {
     if (about_)
         run_child(about_);
     process_pending();
+}
+
+void FormMain::on_timer(liba::Timer*) {
+    const skinner::Properties& texts = *get_properties();
+    for (const Document::Notice& notice : std::exchange(notices_, {}))
+        message_box(texts.translate(L"message_alarms_title"), notice_text(notice, texts));
 }
 
 void FormMain::update(const HintNewAlarm& hint) { new_alarm_at(hint.date, hint.alarm_index, hint.mode); }

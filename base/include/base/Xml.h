@@ -34,7 +34,9 @@ private:
 };
 
 // Paths may begin with a path macro. Files in UTF-8 or in UTF-16 with a byte-order mark load;
-// whitespace-only text between elements is dropped. Null when missing or not well-formed.
+// whitespace-only text between elements is dropped. Further top elements and other text beside
+// them stay as children of the document (the shared state file has two top elements); a reader
+// that wants exactly one checks them. Null when missing, broken, cut short or without an element.
 XmlNode xml_load_document(std::wstring_view path);
 XmlNode xml_create_document();
 // Writes UTF-8 with a declaration to a temporary file beside the target and renames it over
