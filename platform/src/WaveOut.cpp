@@ -231,6 +231,15 @@ private:
                     output_->write(chunk.data(), whole / frame_size);
                 lock.lock();
                 writes_.push_back(Write{now_us(), frames_sent()});
+                wrote_ = true;
+                continue;
+            }
+            // Everything there is for now was handed over: a device waiting to fill up plays.
+            if (wrote_ && output_) {
+                wrote_ = false;
+                lock.unlock();
+                output_->start();
+                lock.lock();
                 continue;
             }
             if (queued_.empty() && sent_.empty())
@@ -263,6 +272,7 @@ private:
     uint64_t bytes_sent_ = 0;
     int64_t clock_start_us_ = 0;
     bool drop_pending_ = false;
+    bool wrote_ = false;  // written since the device was last told to play
     bool quit_ = false;
     std::thread worker_;
 };
