@@ -23,7 +23,6 @@ export DBUS_SESSION_BUS_ADDRESS=unix:path=$dir/runtime/bus
 for _ in $(seq 50); do [ -S "$dir/runtime/bus" ] && break; sleep 0.1; done
 pipewire > "$dir/pipewire.log" 2>&1 < /dev/null &
 echo $! >> "$state/pid"
-echo $! >> "$state/server"
 for _ in $(seq 50); do [ -S "$dir/runtime/pipewire-0" ] && break; sleep 0.1; done
 wireplumber > "$dir/wireplumber.log" 2>&1 < /dev/null &
 echo $! >> "$state/pid"

@@ -2,8 +2,8 @@
 # Starts a private sound server for the tests that play and record through ALSA's default device,
 # as a desktop has it: ALSA's pulse plugin in front of a server whose only sink is a null sink.
 # Usage: start.sh STATE [pulseaudio|pipewire]. STATE receives "env" (what the tests export), "pid",
-# "server" (the processes that play, one a line) and "dir"; or "skip" with the reason when no server
-# can be started here.
+# "server" (the process id of the server that the clients talk to) and "dir"; or "skip" with the
+# reason when no server can be started here.
 set -euo pipefail
 state=$1
 kind=${2:-pulseaudio}
