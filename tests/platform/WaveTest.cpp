@@ -229,8 +229,8 @@ TEST_F(WaveOutTest, DeviceAndHandleVolumesScaleTheSamples) {
     EXPECT_EQ(a.samples[0], 20000);
 }
 
-// A device behind a sound server: it takes everything at once and answers delay () for ever.
-// It notes the calls it gets in calls, when given.
+// A device behind a sound server with a buffer of two seconds: it takes everything at once and
+// answers delay () for ever. It notes the calls it gets in calls, when given.
 class FakeOutput : public plat::audio_backend::Output {
 public:
     explicit FakeOutput(std::function<int64_t()> delay, std::vector<std::string>* calls = nullptr)
@@ -238,7 +238,7 @@ public:
     void write(const uint8_t*, size_t frames) override { note("write " + std::to_string(frames)); }
     void start() override { note("start"); }
     int64_t delay_frames() override { return delay_(); }
-    int64_t latency_frames() const override { return 800; }  // 100 ms at 8000 Hz
+    int64_t latency_frames() const override { return 16000; }  // 2 s at 8000 Hz
     void drop() override { note("drop"); }
     void drain() override { note("drain"); }
 
@@ -270,7 +270,9 @@ TEST_F(WaveOutTest, TheDeviceStartsOnceItHasAllThereIsAndDrainsBeforeItCloses) {
 }
 
 TEST_F(WaveOutTest, ADeviceWhoseDelayIsStuckOrFailingStillHandsEveryBufferBackInTime) {
-    // Stuck where a server's plugin leaves it after the sound; failing as after an underrun.
+    // Stuck where a server's plugin leaves it after the sound; failing as after an underrun. Either
+    // way the buffers come back about when the clock has played them, long before the device's
+    // latency has passed.
     for (const auto& delay : std::vector<std::function<int64_t()>>{[] { return 4000; }, [] { return -1; }}) {
         plat::audio_backend::set_output_factory([&](const auto&) { return std::make_unique<FakeOutput>(delay); });
         const plat::HWAVEOUT h = open(8000);
