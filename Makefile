@@ -6,7 +6,7 @@ PACKAGES = cmake g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmar
            libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-dejavu-extra libjpeg-dev libgif-dev libpng-dev \
            espeak-ng sox librsvg2-bin xvfb xauth mpg123 musepack-tools locales-all \
            pulseaudio pulseaudio-utils libasound2-plugins pipewire pipewire-pulse wireplumber dbus \
-           desktop-file-utils dpkg-dev fakeroot file libcap2-bin python3 xdotool x11-xkb-utils x11-utils
+           desktop-file-utils dpkg-dev fakeroot file libcap2-bin python3 xdotool x11-xkb-utils x11-utils stress-ng
 WERROR  := $(if $(CI),ON,OFF)
 
 .PHONY: run test build deps clean bench install uninstall deb

@@ -9,12 +9,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <mutex>
+#include <thread>
 
 namespace plat::audio_backend {
 namespace {
@@ -36,14 +39,18 @@ bool use_alsa() {
     return true;
 }
 
-// What is asked of ALSA: periods short enough for a sound server's scheduling, and a buffer of a few
-// of them. The device may give other sizes; those it gives are the ones used.
+// What is asked of ALSA: periods short enough for a sound server's scheduling (a server behind the
+// pulse plugin renders in periods, so they also bound its start latency), and a buffer that outlasts
+// a writer or reader held up for a quarter of a second and more on a loaded machine. The device may
+// give other sizes; those it gives are the ones used.
 constexpr unsigned kPeriodUs = 25000;
-constexpr unsigned kPeriodsPerBuffer = 4;
+constexpr unsigned kPlaybackBufferUs = 400000;
+constexpr unsigned kCaptureBufferUs = 500000;
 // A device that takes or gives nothing for this long is given up for the session.
 constexpr int64_t kStallUs = 3000000;
 constexpr int kWaitMs = 20;
-constexpr int64_t kDrainPollUs = 5000;
+// How long a drain may wait beyond the sound the device still holds (a server that is behind).
+constexpr int64_t kDrainGraceUs = 1000000;
 
 // An open ALSA device and the sizes it was configured with.
 struct AlsaPcm {
@@ -57,7 +64,7 @@ bool configure(snd_pcm_t* pcm, snd_pcm_stream_t stream, const Format& format, Al
     snd_pcm_hw_params_alloca(&hw);
     unsigned rate = static_cast<unsigned>(format.rate);
     unsigned period_us = kPeriodUs;
-    unsigned buffer_us = kPeriodUs * kPeriodsPerBuffer;
+    unsigned buffer_us = stream == SND_PCM_STREAM_PLAYBACK ? kPlaybackBufferUs : kCaptureBufferUs;
     const snd_pcm_format_t sample = format.bits == 8 ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE;
     if (snd_pcm_hw_params_any(pcm, hw) < 0 || snd_pcm_hw_params_set_rate_resample(pcm, hw, 1) < 0 ||
         snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED) < 0 ||
@@ -72,8 +79,9 @@ bool configure(snd_pcm_t* pcm, snd_pcm_stream_t stream, const Format& format, Al
         return false;
     snd_pcm_sw_params_t* sw = nullptr;
     snd_pcm_sw_params_alloca(&sw);
-    // Playback starts once the buffer is full (short sounds are started by hand); capture at the first read.
-    const snd_pcm_uframes_t start = stream == SND_PCM_STREAM_PLAYBACK ? out.buffer / out.period * out.period : 1;
+    // Playback starts by itself once the buffer is full, and by hand whenever the writer has handed over
+    // all it has (Output::start), so it never waits for sound that is not there; capture at the first read.
+    const snd_pcm_uframes_t start = stream == SND_PCM_STREAM_PLAYBACK ? out.buffer : 1;
     return snd_pcm_sw_params_current(pcm, sw) >= 0 && snd_pcm_sw_params_set_start_threshold(pcm, sw, start) >= 0 &&
            snd_pcm_sw_params_set_avail_min(pcm, sw, out.period) >= 0 && snd_pcm_sw_params(pcm, sw) >= 0;
 }
@@ -91,10 +99,22 @@ bool open_alsa(const char* name, snd_pcm_stream_t stream, const Format& format, 
     return true;
 }
 
+// What a drain shares with the thread that waits in it: a drain that outlives its bound is left
+// to that thread, which closes the device when the drain ends.
+struct DrainWait {
+    std::mutex lock;
+    std::condition_variable done_changed;
+    bool done = false;
+    bool abandoned = false;
+};
+
 class AlsaOutput : public Output {
 public:
     AlsaOutput(const AlsaPcm& device, int rate) : pcm_(device.pcm), period_(device.period), buffer_(device.buffer), rate_(rate) {}
-    ~AlsaOutput() override { snd_pcm_close(pcm_); }
+    ~AlsaOutput() override {
+        if (pcm_)
+            snd_pcm_close(pcm_);
+    }
 
     void write(const uint8_t* data, size_t frames) override {
         const int frame_size = static_cast<int>(snd_pcm_frames_to_bytes(pcm_, 1));
@@ -107,6 +127,7 @@ public:
                 progress_us = now_us();
             } else if (n == -EAGAIN || n == 0) {
                 // The device is full while it plays; a device that never makes room is given up.
+                start();
                 if (now_us() - progress_us > kStallUs)
                     failed_ = true;
                 else
@@ -115,9 +136,11 @@ public:
                 failed_ = true;  // the device is gone: the pace falls back to the clock
             }
         }
-        // ALSA starts on its own only once its buffer is full: a sound shorter than that would never
-        // be heard, and its buffers never come back.
-        if (!failed_ && snd_pcm_state(pcm_) == SND_PCM_STATE_PREPARED)
+    }
+    // A device that was given sound and has not begun (less than its start threshold) begins now.
+    void start() override {
+        if (!failed_ && snd_pcm_state(pcm_) == SND_PCM_STATE_PREPARED &&
+            snd_pcm_avail(pcm_) < static_cast<snd_pcm_sframes_t>(buffer_))
             snd_pcm_start(pcm_);
     }
     int64_t delay_frames() override {
@@ -134,21 +157,36 @@ public:
         snd_pcm_drop(pcm_);
         snd_pcm_prepare(pcm_);
     }
-    // Waits while the device plays what it holds, but no longer than that takes; a delay that is
-    // stuck (a server that reports its own latency for ever) ends at the bound.
+    // A blocking drain returns once the device (or the server behind it) has played everything: a
+    // delay that reaches zero only says that the time for it has passed, and a server that was held
+    // up is still playing then. The drain waits on a thread of its own, so that a device that never
+    // finishes holds the caller no longer than the sound it holds and a grace.
     void drain() override {
-        const int64_t delay = delay_frames();
-        if (delay > 0) {
-            const int64_t frames = std::min(delay, latency_frames());
-            const int64_t deadline = now_us() + frames * 1000000 / rate_ + static_cast<int64_t>(period_) * 1000000 / rate_;
-            while (now_us() < deadline && delay_frames() > 0)
-                ::usleep(kDrainPollUs);
+        start();
+        if (failed_ || snd_pcm_state(pcm_) != SND_PCM_STATE_RUNNING) {
+            snd_pcm_drop(pcm_);
+            return;
         }
-        snd_pcm_drop(pcm_);
+        auto wait = std::make_shared<DrainWait>();
+        snd_pcm_nonblock(pcm_, 0);
+        std::thread([pcm = pcm_, wait] {
+            snd_pcm_drain(pcm);
+            std::lock_guard<std::mutex> lock(wait->lock);
+            wait->done = true;
+            if (wait->abandoned)
+                snd_pcm_close(pcm);
+            wait->done_changed.notify_all();
+        }).detach();
+        const auto bound = std::chrono::microseconds(latency_frames() * 1000000 / rate_ + kDrainGraceUs);
+        std::unique_lock<std::mutex> lock(wait->lock);
+        if (!wait->done_changed.wait_for(lock, bound, [&] { return wait->done; })) {
+            wait->abandoned = true;
+            pcm_ = nullptr;
+        }
     }
 
 private:
-    snd_pcm_t* pcm_ = nullptr;
+    snd_pcm_t* pcm_ = nullptr;  // null once a drain that did not end took it over
     snd_pcm_uframes_t period_ = 0;
     snd_pcm_uframes_t buffer_ = 0;
     int rate_ = 0;

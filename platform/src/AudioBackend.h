@@ -29,6 +29,8 @@ class Output {
 public:
     virtual ~Output() = default;
     virtual void write(const uint8_t* data, size_t frames) = 0;
+    // The writer has handed over all it has for now: a device still waiting to fill up plays.
+    virtual void start() {}
     // Frames written but not yet heard; -1 when the device cannot say (it failed, underran, or
     // answers nonsense), and the caller keeps time by the clock.
     virtual int64_t delay_frames() = 0;
@@ -36,7 +38,7 @@ public:
     // allowance for a sound server behind it.
     virtual int64_t latency_frames() const = 0;
     virtual void drop() = 0;   // forget what has not been heard
-    virtual void drain() = 0;  // wait, within a bound, until everything written was heard
+    virtual void drain() = 0;  // wait, within a bound, until the device has played everything written
 };
 
 // The output for a session, or null for our own null device (CHIMELY_AUDIO=null,

@@ -22,6 +22,7 @@ using audio_backend::now_us;
 constexpr int kChunkMs = 20;         // what the worker copies from the buffers at a time
 constexpr int kNullLeadMs = 40;      // how far the null device runs ahead of the clock
 constexpr int kIdlePollMs = 5;
+constexpr int kStuckDelayMs = 50;    // a device's delay that stays the same this long is stuck
 
 std::atomic<uint32_t> g_device_volume{0xFFFFFFFF};
 
@@ -135,16 +136,23 @@ private:
 
     // What has been heard: the clock's count, and the device's when it has one; the smaller wins,
     // so a buffer is done only when it was really played. A device that cannot say (failed,
-    // underran) leaves the count to the clock. Whatever it answers, a frame whose time has come
-    // and which the device took at least its latency ago has been played: a delay that is stuck
-    // never holds a buffer for ever.
+    // underran) leaves the count to the clock, and so does a delay that stands still while the
+    // clock runs (a server's plugin after the server ran out of sound keeps its last one). Whatever
+    // it answers, a frame whose time has come and which the device took at least its latency ago
+    // has been played: a delay never holds a buffer for ever. (Counting too early costs nothing at
+    // the end: the close waits until the device has played everything.)
     uint64_t frames_heard() {
         const int64_t now = now_us();
         uint64_t heard = frames_by_clock(now);
         if (output_) {
             const uint64_t sent = frames_sent();
             const int64_t delay = output_->delay_frames();
-            if (delay >= 0)
+            if (delay != last_delay_) {
+                last_delay_ = delay;
+                last_delay_since_us_ = now;
+            }
+            const bool stuck = delay > 0 && now - last_delay_since_us_ >= kStuckDelayMs * 1000;
+            if (delay >= 0 && !stuck)
                 heard = std::min(heard, sent > static_cast<uint64_t>(delay) ? sent - static_cast<uint64_t>(delay) : 0);
             heard = std::max(heard, std::min(frames_by_clock(now - latency_us_), frames_played_by_latency(now)));
         }
@@ -231,6 +239,15 @@ private:
                     output_->write(chunk.data(), whole / frame_size);
                 lock.lock();
                 writes_.push_back(Write{now_us(), frames_sent()});
+                wrote_ = true;
+                continue;
+            }
+            // Everything there is for now was handed over: a device waiting to fill up plays.
+            if (wrote_ && output_) {
+                wrote_ = false;
+                lock.unlock();
+                output_->start();
+                lock.lock();
                 continue;
             }
             if (queued_.empty() && sent_.empty())
@@ -260,9 +277,12 @@ private:
     };
     std::deque<Write> writes_;  // the device's recent writes, younger than its latency
     uint64_t surely_played_ = 0;
+    int64_t last_delay_ = -1;  // the device's last answer, and since when it has given it
+    int64_t last_delay_since_us_ = 0;
     uint64_t bytes_sent_ = 0;
     int64_t clock_start_us_ = 0;
     bool drop_pending_ = false;
+    bool wrote_ = false;  // written since the device was last told to play
     bool quit_ = false;
     std::thread worker_;
 };

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Starts a private sound server for the tests that play and record through ALSA's default device,
 # as a desktop has it: ALSA's pulse plugin in front of a server whose only sink is a null sink.
-# Usage: start.sh STATE [pulseaudio|pipewire]. STATE receives "env" (what the tests export), "pid"
-# and "dir"; or "skip" with the reason when no server can be started here.
+# Usage: start.sh STATE [pulseaudio|pipewire]. STATE receives "env" (what the tests export), "pid",
+# "server" (the process id of the server that the clients talk to) and "dir"; or "skip" with the
+# reason when no server can be started here.
 set -euo pipefail
 state=$1
 kind=${2:-pulseaudio}
@@ -48,7 +49,9 @@ ENV
 
 export HOME=$dir/home XDG_RUNTIME_DIR=$dir/runtime PULSE_RUNTIME_PATH=$dir/runtime
 export XDG_CONFIG_HOME=$dir/home/.config PULSE_CLIENTCONFIG=$dir/client.conf
-unset DBUS_SESSION_BUS_ADDRESS
+# Nothing may lead the private server to a desktop's own: not its bus, its sockets or its configuration.
+unset DBUS_SESSION_BUS_ADDRESS PULSE_SERVER PULSE_COOKIE PULSE_SINK PULSE_SOURCE
+unset PIPEWIRE_REMOTE PIPEWIRE_RUNTIME_DIR PIPEWIRE_CONFIG_DIR PIPEWIRE_CONFIG_NAME PIPEWIRE_CONFIG_PREFIX
 case $kind in
 pulseaudio)
     # Root is allowed (with the server's own warning); no network, no device modules.
@@ -58,6 +61,7 @@ pulseaudio)
         -L "module-native-protocol-unix auth-anonymous=1 socket=$socket" \
         < /dev/null > "$dir/stdout.log" 2>&1 &
     echo $! > "$state/pid"
+    echo $! > "$state/server"
     ;;
 pipewire)
     "$(dirname "$0")/start-pipewire.sh" "$dir" "$state"
@@ -68,8 +72,17 @@ export PULSE_SERVER=unix:$socket
 for _ in $(seq 100); do
     if pactl info > /dev/null 2>&1; then
         if [ "$kind" = pipewire ]; then
-            pactl load-module module-null-sink sink_name=chimely_null rate=44100 channels=2 > /dev/null
+            # The pulse layer answers before it can load modules ("Not supported" until then).
+            for _ in $(seq 100); do
+                pactl load-module module-null-sink sink_name=chimely_null rate=44100 channels=2 > /dev/null 2>&1 && break
+                sleep 0.1
+            done
+            for _ in $(seq 50); do
+                pactl list short sinks 2> /dev/null | grep -qw chimely_null && break
+                sleep 0.1
+            done
             pactl set-default-sink chimely_null
+            [ "$(pactl get-default-sink)" = chimely_null ] || { echo "the null sink did not come up" >&2; exit 1; }
         fi
         pactl info | grep -E 'Server Name|Default S'
         # An idle null sink renders in blocks of seconds, where a sound card keeps its period: a
