@@ -5,6 +5,7 @@
 #include "base/ZipFile.h"
 #include "plat/Text.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 namespace skinner {
@@ -76,7 +77,8 @@ bool SkinFile::assign(std::vector<uint8_t> image) {
         valid_ = u16(2 * i) == magic[i];
     if (!valid_)
         return false;
-    uint64_t wanted = uint64_t(picture_count()) + font_count();
+    // The walk ends with the image (a name takes two bytes at least), whatever the header counts.
+    const uint64_t wanted = uint64_t(u32(at_picture_count)) + u32(at_font_count);
     uint64_t offset = u32(at_name_table);
     while (names_.size() < wanted && fits(offset, 2)) {
         uint64_t end = offset;
@@ -140,20 +142,27 @@ SkinDesignSize SkinFile::design_size(int index) const {
 
 SkinOffset SkinFile::form_root() const { return valid_ ? u32(at_form_root) : 0; }
 SkinOffset SkinFile::kind_root() const { return valid_ ? u32(at_kind_root) : 0; }
-uint32_t SkinFile::picture_count() const { return valid_ ? u32(at_picture_count) : 0; }
-uint32_t SkinFile::font_count() const { return valid_ ? u32(at_font_count) : 0; }
+uint32_t SkinFile::picture_count() const {
+    return valid_ ? uint32_t(std::min<uint64_t>(u32(at_picture_count), names_.size())) : 0;
+}
+
+uint32_t SkinFile::font_count() const {
+    if (!valid_)
+        return 0;
+    const uint64_t first = std::min<uint64_t>(u32(at_picture_count), names_.size());
+    return uint32_t(std::min<uint64_t>(u32(at_font_count), names_.size() - first));
+}
 
 std::optional<std::wstring> SkinFile::picture_name(uint32_t index) const {
-    if (index >= picture_count() || index >= names_.size())
+    if (index >= picture_count())
         return std::nullopt;
     return text(names_[index], max_text_units);
 }
 
 std::optional<std::wstring> SkinFile::font_description(uint32_t index) const {
-    uint64_t at = uint64_t(picture_count()) + index;
-    if (index >= font_count() || at >= names_.size())
+    if (index >= font_count())
         return std::nullopt;
-    return text(names_[size_t(at)], max_text_units);
+    return text(names_[size_t(uint64_t(u32(at_picture_count)) + index)], max_text_units);
 }
 
 std::optional<int> SkinFile::compare(std::u16string_view key, uint32_t stored) const {

@@ -51,7 +51,7 @@ TEST_F(FormEventTest, PauseLeavesTheNoteOutAndAnUnplayableAttentionFallsBackToTh
     // Pressing the message plays the note all the same.
     child<skinner::ControlButton>(form, L"frmMessage").click();
     EXPECT_EQ(queued(), std::vector<std::wstring>{L"%app_path%/note.wav"});
-    EXPECT_EQ(FormEvent::attention_sound(L""), FormEvent::fallback_attention);
+    EXPECT_EQ(FormEvent::playable_or_chime(L""), FormEvent::fallback_attention);
 }
 
 TEST_F(FormEventTest, CloseRequestsLeaveItOpenDismissesShowTheNextSilentlyThenClose) {
