@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <sys/file.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -25,6 +26,15 @@ inline bool write_all(int fd, const void* data, size_t size) {
         size -= size_t(n);
     }
     return true;
+}
+
+// flock(2), retried after signals.
+inline int flock_retrying(int fd, int operation) {
+    int result;
+    do
+        result = ::flock(fd, operation);
+    while (result != 0 && errno == EINTR);
+    return result;
 }
 
 // open(2) that never blocks on what a user may put in place of a file: a FIFO, a device or a

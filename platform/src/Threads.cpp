@@ -1,5 +1,6 @@
 #include "plat/Threads.h"
 
+#include "PosixIo.h"
 #include "plat/Errors.h"
 #include "plat/Paths.h"
 #include "plat/Text.h"
@@ -58,14 +59,6 @@ HoldTable& table() {
     }();
     (void)ready;
     return *g_table;
-}
-
-int flock_retrying(int fd, int operation) {
-    int result;
-    do
-        result = flock(fd, operation);
-    while (result != 0 && errno == EINTR);
-    return result;
 }
 
 void release_fully(const std::string& key);
