@@ -2,12 +2,16 @@
 
 #include "plat/Errors.h"
 #include "plat/Paths.h"
+#include "EndsInTime.h"
 #include "TempRoot.h"
+#include "plat/Text.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -134,6 +138,37 @@ TEST(FileHandle, RefusesFoldersAndMissingFiles) {
     EXPECT_FALSE(file.open(L"\\missing.txt", OpenMode::read_existing));
     EXPECT_EQ(last_error(), ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(file.is_open());
+}
+
+// What a user may put in place of a file never blocks an open or a read: a FIFO, a device and a
+// socket are refused at once (ERROR_NOT_SUPPORTED) in every mode, as folders are.
+TEST(FileHandle, RefusesAtOnceWhatIsNoRegularFile) {
+    const std::string fifo = process_root() + "/fifo.ini";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", process_root() + "/device.ini");
+    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socket_path = process_root() + "/socket.ini";
+    ASSERT_LT(socket_path.size(), sizeof address.sun_path);
+    socket_path.copy(address.sun_path, socket_path.size());
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+    EXPECT_TRUE(testing_support::ends_in_time(
+        [] {
+            for (const wchar_t* name : {L"\\fifo.ini", L"\\device.ini", L"\\socket.ini"}) {
+                for (OpenMode mode : {OpenMode::read_existing, OpenMode::read_write, OpenMode::write_append,
+                                      OpenMode::write_truncate, OpenMode::append_each_write}) {
+                    FileHandle file;
+                    EXPECT_FALSE(file.open(name, mode)) << to_utf8(name) << " " << int(mode);
+                    EXPECT_EQ(last_error(), ERROR_NOT_SUPPORTED) << to_utf8(name) << " " << int(mode);
+                }
+                std::string bytes;
+                EXPECT_FALSE(read_file(name, bytes));
+            }
+        },
+        fifo));
+    close(listener);
 }
 
 TEST(FileHandle, OpensCloseOnExec) {
