@@ -107,22 +107,25 @@ bool SkinFile::load(liba::ResourceReader& reader, uint32_t size) {
 }
 
 bool SkinFile::load_path(std::wstring_view path) {
-    liba::ZipFile archive(path);
-    for (std::wstring entry = archive.read_entry_header(); !entry.empty(); entry = archive.read_entry_header()) {
-        size_t dot = entry.rfind(L'.');
-        if (dot == std::wstring::npos || !plat::equal_no_case(std::wstring_view(entry).substr(dot + 1), L"skin"))
-            continue;
-        // The archive never serves an entry whose data lies past its end, so the size is bounded by the file.
-        if (load(archive, archive.get_size()))
-            return true;
-        liba::get_log() << L"Error: skin [" << path << L"] failed to load from archive\n";
-        return false;
-    }
     os::File file(path, os::File::mode_read);
-    if (file.has_error())
+    // What cannot be opened (missing, or refused as no regular file) is not tried again as an archive.
+    if (file.has_error()) {
         assign({});
-    else if (load(file, file.get_size()))
-        return true;
+    } else {
+        liba::ZipFile archive(path);
+        for (std::wstring entry = archive.read_entry_header(); !entry.empty(); entry = archive.read_entry_header()) {
+            size_t dot = entry.rfind(L'.');
+            if (dot == std::wstring::npos || !plat::equal_no_case(std::wstring_view(entry).substr(dot + 1), L"skin"))
+                continue;
+            // The archive never serves an entry whose data lies past its end, so the size is bounded by the file.
+            if (load(archive, archive.get_size()))
+                return true;
+            liba::get_log() << L"Error: skin [" << path << L"] failed to load from archive\n";
+            return false;
+        }
+        if (load(file, file.get_size()))
+            return true;
+    }
     liba::get_log() << L"Error: skin [" << path << L"] failed to load\n";
     return false;
 }
