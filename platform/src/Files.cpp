@@ -105,6 +105,11 @@ bool mask_matches_exactly(std::wstring_view mask, std::wstring_view name) {
     return m == mask.size();
 }
 
+// 0 for a regular file; the errno that refuses anything else.
+int refusal_of(const struct stat& st) {
+    return S_ISREG(st.st_mode) ? 0 : S_ISDIR(st.st_mode) ? EISDIR : ENXIO;
+}
+
 } // namespace
 
 uint64_t file_time_to_local(uint64_t universal) {
@@ -382,11 +387,17 @@ bool read_file(std::wstring_view device_path, std::string& bytes) {
 }
 
 int open_regular_file(const std::string& path, int flags, mode_t mode) {
+    // What is known to be no regular file is not opened at all: opening a device may act on it.
+    struct stat st{};
+    if (::stat(path.c_str(), &st) == 0 && refusal_of(st) != 0) {
+        errno = refusal_of(st);
+        return -1;
+    }
+    // Non-blocking, for what takes the path's place meanwhile.
     int fd = ::open(path.c_str(), flags | O_NONBLOCK, mode);
     if (fd < 0)
-        return -1;  // ENXIO already for a FIFO opened to write with no reader, and for a socket
-    struct stat st{};
-    int refusal = fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : S_ISREG(st.st_mode) ? 0 : ENXIO;
+        return -1;
+    int refusal = fstat(fd, &st) != 0 ? errno : refusal_of(st);
     if (refusal == 0 && fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
         refusal = errno;
     if (refusal != 0) {

@@ -39,7 +39,8 @@ inline int flock_retrying(int fd, int operation) {
 
 // open(2) that never blocks on what a user may put in place of a file: a FIFO, a device or a
 // socket would hold the open or the reads after it for ever, so anything but a regular file is
-// refused (-1, errno ENXIO; a folder EISDIR). The descriptor returned is blocking again.
+// refused (-1, errno ENXIO; a folder EISDIR), without opening it when that shows beforehand. The
+// descriptor returned is blocking again.
 int open_regular_file(const std::string& path, int flags, mode_t mode = 0666);
 
 // Temporary files of whole-file rewrites are named prefix + writer's pid + "-" + something
