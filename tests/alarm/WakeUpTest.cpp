@@ -122,6 +122,8 @@ TEST_F(WakeUpTest, NextRegistrationRemovesTheTemporaryFileOfAKilledWriter) {
     EXPECT_TRUE(std::filesystem::exists(live));
     EXPECT_EQ(registered(program), "2026-03-07 09:00:00");
     EXPECT_EQ(plat::list_wake_ups().size(), 1u);
+    std::filesystem::remove(live);
+    plat::cancel_wake_up(program);
 }
 
 TEST_F(WakeUpTest, ServiceFiresAPastRegistrationAtOnceAndEnds) {

@@ -207,12 +207,12 @@ TEST(WholeFiles, AtomicReplaceKeepsNoTemporary) {
 // Two threads saving one file at once must each write a whole file of their own: a shared
 // temporary name would mix their bytes or lose one rename.
 TEST(WholeFiles, ThreadsSavingOneFileNeverMixTheirBytes) {
-    std::filesystem::create_directories(process_root() + "/atomic");
+    std::filesystem::create_directories(process_root() + "/threads");
     const std::string a(1 << 20, 'a'), b(1 << 20, 'b');
     std::atomic<int> failures{0};
     auto saver = [&](const std::string& bytes) {
         for (int i = 0; i < 40; ++i)
-            if (!write_file_atomically(L"\\atomic\\state.ini", bytes))
+            if (!write_file_atomically(L"\\threads\\state.ini", bytes))
                 ++failures;
     };
     std::thread first(saver, std::cref(a)), second(saver, std::cref(b));
@@ -220,10 +220,10 @@ TEST(WholeFiles, ThreadsSavingOneFileNeverMixTheirBytes) {
     second.join();
     EXPECT_EQ(failures, 0);
     std::string bytes;
-    ASSERT_TRUE(read_file(L"\\atomic\\state.ini", bytes));
+    ASSERT_TRUE(read_file(L"\\threads\\state.ini", bytes));
     EXPECT_TRUE(bytes == a || bytes == b);
     size_t entries = 0;
-    for (auto& entry : std::filesystem::directory_iterator(process_root() + "/atomic")) {
+    for (auto& entry : std::filesystem::directory_iterator(process_root() + "/threads")) {
         (void)entry;
         ++entries;
     }

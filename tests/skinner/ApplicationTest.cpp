@@ -240,10 +240,10 @@ TEST(Application, AHungInstanceStillEndsTheNextStart) {
 // give up after a few seconds instead of waiting for ever.
 TEST(Application, AStartHungBeforeItsWindowMakesLaterStartsGiveUp) {
     write_forms_skin();
-    Start hung = start("hung", "", "hang-before-window");
+    Start hung = start("stuck", "", "hang-before-window");
     ASSERT_TRUE(wait_for(hung, "locked"));
     const auto begin = std::chrono::steady_clock::now();
-    Start next = start("next", "");
+    Start next = start("late", "");
     EXPECT_EQ(wait_exit(next), 0);
     EXPECT_EQ(read_file(next.out), "gave up\n");
     const auto waited = std::chrono::steady_clock::now() - begin;
