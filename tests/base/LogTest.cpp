@@ -174,6 +174,7 @@ TEST_F(LogTest, SeveralProcessesWritingAtOnceLoseAndSpliceNoLine) {
 TEST_F(LogTest, FileThatIsNoRegularFileIsRefusedWithOneLine) {
     set_log(1);
     const std::string fifo = process_root() + "/settings.ini";
+    std::filesystem::remove(fifo);
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_TRUE(testing_support::ends_in_time(
         [] {

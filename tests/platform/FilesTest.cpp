@@ -143,13 +143,14 @@ TEST(FileHandle, RefusesFoldersAndMissingFiles) {
 // What a user may put in place of a file never blocks an open or a read: a FIFO, a device and a
 // socket are refused at once (ERROR_NOT_SUPPORTED) in every mode, as folders are.
 TEST(FileHandle, RefusesAtOnceWhatIsNoRegularFile) {
-    const std::string fifo = process_root() + "/fifo.ini";
+    const std::string fifo = process_root() + "/fifo.ini", socket_path = process_root() + "/socket.ini";
+    for (const char* name : {"/fifo.ini", "/device.ini", "/socket.ini"})
+        std::filesystem::remove(process_root() + name);
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     std::filesystem::create_symlink("/dev/zero", process_root() + "/device.ini");
     const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    const std::string socket_path = process_root() + "/socket.ini";
     ASSERT_LT(socket_path.size(), sizeof address.sun_path);
     socket_path.copy(address.sun_path, socket_path.size());
     ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
