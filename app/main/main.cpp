@@ -16,9 +16,11 @@
 #include "plat/Text.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <poll.h>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -27,14 +29,22 @@
 namespace {
 
 constexpr wchar_t application_name[] = L"Chimely";
+// A start that could neither become the running program nor hand its command line over.
+constexpr int gave_up_exit_code = 75;
 // The stop request, posted to the main form's window.
 constexpr uint32_t stop_request = plat::WM_APP + 1;
 
+// What a graceful end may take after the first SIGTERM or SIGINT before the
+// program is ended anyway.
+constexpr int graceful_end_ms = 1000;
+// Written to the pipe when the program ends on its own: the reader stops.
+constexpr char quit_byte = 0;
+
 int g_signal_pipe[2] = {-1, -1};
 
-void on_stop_signal(int) {
+void on_stop_signal(int signal_number) {
     const int saved = errno;
-    const char byte = 's';
+    const char byte = char(signal_number);
     (void)!::write(g_signal_pipe[1], &byte, 1);
     errno = saved;
 }
@@ -42,7 +52,10 @@ void on_stop_signal(int) {
 // SIGTERM and SIGINT end the program as "close" does. The handler only writes
 // to a pipe; a thread of its own reads it and posts the request to the main
 // form's window, and the form window, on the GUI thread, hands "close" to the
-// form. A signal before the window exists waits for it.
+// form. Whatever the program waits for, it ends within a second all the same:
+// at once when no main window exists yet (nothing has changed that could be
+// lost), and when the graceful end takes longer than that or a second signal
+// comes, as the signal ends a program that does not handle it.
 class StopSignals : public skinner::ControlSubclass {
 public:
     StopSignals() {
@@ -63,27 +76,25 @@ public:
         action.sa_handler = SIG_DFL;
         sigaction(SIGTERM, &action, nullptr);
         sigaction(SIGINT, &action, nullptr);
-        const char byte = 'q';
-        (void)!::write(g_signal_pipe[1], &byte, 1);
+        (void)!::write(g_signal_pipe[1], &quit_byte, 1);
         reader_.join();
         ::close(g_signal_pipe[0]);
         ::close(g_signal_pipe[1]);
     }
 
-    // From now on the requests go to the form (one waiting already is posted now).
+    // From now on the requests go to the form.
     void deliver_to(FormMain& form) {
         form_ = &form;
         attach(form.get_window());
         std::lock_guard lock(mutex_);
         window_ = form.get_window();
-        if (requested_)
-            plat::post_message(window_, stop_request, 0, 0);
     }
-    // Before the form goes.
+    // Before the form goes: the program is ending by itself.
     void stop_delivery() {
         {
             std::lock_guard lock(mutex_);
             window_ = nullptr;
+            ending_ = true;
         }
         detach();
         form_ = nullptr;
@@ -99,24 +110,38 @@ public:
 
 private:
     void read_signals() {
+        int first_signal = 0;
         for (;;) {
-            char byte = 0;
-            const ssize_t n = ::read(g_signal_pipe[0], &byte, 1);
-            if (n < 0 && errno == EINTR)
+            pollfd entry{g_signal_pipe[0], POLLIN, 0};
+            const int ready = ::poll(&entry, 1, first_signal ? graceful_end_ms : -1);
+            if (ready < 0 && errno == EINTR)
                 continue;
-            if (n <= 0 || byte == 'q')
+            if (ready == 0)
+                end_now(first_signal);  // the graceful end takes too long
+            char byte = quit_byte;
+            if (ready < 0 || ::read(g_signal_pipe[0], &byte, 1) != 1 || byte == quit_byte)
                 return;
             std::lock_guard lock(mutex_);
-            requested_ = true;
+            if (first_signal || (!window_ && !ending_))
+                end_now(byte);
+            first_signal = byte;
             if (window_)
                 plat::post_message(window_, stop_request, 0, 0);
         }
     }
 
+    [[noreturn]] static void end_now(int signal_number) {
+        struct sigaction action {};
+        action.sa_handler = SIG_DFL;
+        sigaction(signal_number, &action, nullptr);
+        ::kill(::getpid(), signal_number);
+        std::_Exit(128 + signal_number);  // not reached: the signal ends the process
+    }
+
     std::thread reader_;
     std::mutex mutex_;
     plat::HWND window_ = nullptr;
-    bool requested_ = false;
+    bool ending_ = false;
     FormMain* form_ = nullptr;
 };
 
@@ -164,7 +189,7 @@ int main(int argc, char** argv) {
     const std::wstring command_line = command_line_of(argc, argv);
     os::Application application(nullptr);
     if (application.show_running_instance_open_bracket(command_line, application_name))
-        return 0;
+        return application.gave_up() ? gave_up_exit_code : 0;
     // Nothing runs that "close" could end.
     if (command_line == FormMain::close_text)
         return 0;

@@ -1,5 +1,6 @@
 #include "base/File.h"
 
+#include "base/Log.h"
 #include "base/Path.h"
 #include "plat/Errors.h"
 
@@ -17,9 +18,14 @@ plat::OpenMode open_mode(int mode) {
 
 } // namespace
 
-File::File(std::wstring_view path, int mode) {
-    if (!handle_.open(liba::expanded_path(path), open_mode(mode)))
-        reader().add_error(L"can't open file");
+File::File(std::wstring_view path, int mode) : File(path, open_mode(mode)) {}
+
+File::File(std::wstring_view path, plat::OpenMode mode) {
+    const std::wstring device_path = liba::expanded_path(path);
+    if (handle_.open(device_path, mode))
+        return;
+    reader().add_error(L"can't open file");
+    log_if_refused(device_path);
 }
 
 uint32_t File::read(void* buffer, uint32_t count) {
@@ -95,5 +101,16 @@ bool FileInfo::remove() {
 }
 
 void delete_file(std::wstring_view path) { plat::delete_file(liba::expanded_path(path)); }
+
+void log_if_refused(std::wstring_view device_path) {
+    const uint32_t error = plat::last_error();
+    const auto is_folder = [&] {
+        const uint32_t attributes = plat::get_file_attributes(device_path);
+        return attributes != plat::INVALID_FILE_ATTRIBUTES && (attributes & plat::FILE_ATTRIBUTE_DIRECTORY);
+    };
+    if (error == plat::ERROR_NOT_SUPPORTED || (error == plat::ERROR_ACCESS_DENIED && is_folder()))
+        liba::get_log() << L"os::File refused {" << device_path << L"}: not a regular file\n";
+    plat::set_last_error(error);
+}
 
 } // namespace os

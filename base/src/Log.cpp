@@ -39,6 +39,12 @@ std::atomic<MainWindowQuery> main_window_query{nullptr};
 } // namespace
 
 TextOStream<wchar_t>& get_log() {
+    // Opening the log's own file may trace (a refused file does); that goes nowhere.
+    thread_local bool opening = false;
+    if (opening) {
+        static auto* quiet = new TextOStreamEmpty<wchar_t>;
+        return *quiet;
+    }
     uint32_t value = 0;
     read_registry_dword(log_key, log_value, value);
     bool enabled = value != 0;
@@ -53,10 +59,13 @@ TextOStream<wchar_t>& get_log() {
         s.retired.push_back(std::move(s.stream));
     }
     s.enabled = enabled;
-    if (enabled)
+    if (enabled) {
+        opening = true;
         s.stream = std::make_unique<os::Log<wchar_t>>(log_path);
-    else
+        opening = false;
+    } else {
         s.stream = std::make_unique<TextOStreamEmpty<wchar_t>>();
+    }
     return *s.stream;
 }
 

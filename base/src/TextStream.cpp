@@ -55,11 +55,15 @@ TextOStream<wchar_t>& operator<<(TextOStream<wchar_t>& out, const TimeStamp& val
 } // namespace liba
 
 namespace os {
+namespace {
+
+const unsigned char byte_order_mark[2] = {0xFF, 0xFE};
+
+} // namespace
 
 TextOStreamFile<wchar_t>::TextOStreamFile(std::wstring_view path)
     : file_(std::make_unique<File>(path, File::mode_write)) {
-    static const unsigned char mark[2] = {0xFF, 0xFE};
-    file_->write(mark, sizeof mark);
+    file_->write(byte_order_mark, sizeof byte_order_mark);
 }
 
 void TextOStreamFile<wchar_t>::write(const wchar_t* first, const wchar_t* last) {
@@ -76,26 +80,18 @@ void TextOStreamFile<wchar_t>::flush() {
 
 void TextOStreamFile<wchar_t>::close() { file_.reset(); }
 
-void TextOStreamFile<wchar_t>::move_to_end() {
-    if (file_)
-        file_->seek(file_->get_size());
-}
-
 namespace {
 
 std::unique_ptr<File> open_shared_log(std::wstring_view path) {
-    auto file = std::make_unique<File>(path, File::mode_read_write);
+    auto file = std::make_unique<File>(path, plat::OpenMode::append_each_write);
     plat::FileHandle& handle = file->handle();
-    // Alone: a new, empty log. Then every writer holds the shared lock.
-    const bool alone = handle.try_lock_exclusive();
-    if (alone)
+    // Alone: a new, empty log, begun with its mark before anyone else writes.
+    // Then every writer holds the shared lock.
+    if (handle.try_lock_exclusive()) {
         file->set_size(0);
-    handle.lock_shared();
-    if (file->get_size() == 0) {
-        static const unsigned char mark[2] = {0xFF, 0xFE};
-        file->seek(0);
-        file->write(mark, sizeof mark);
+        file->write(byte_order_mark, sizeof byte_order_mark);
     }
+    handle.lock_shared();
     return file;
 }
 
@@ -105,18 +101,32 @@ Log<wchar_t>::Log(std::wstring_view path) : TextOStreamFile<wchar_t>(open_shared
 
 void Log<wchar_t>::write(const wchar_t* first, const wchar_t* last) {
     liba::MutexLock lock(mutex_);
-    // Other processes of the program may write the same file.
-    move_to_end();
-    TextOStreamFile<wchar_t>::write(first, last);
+    auto held = unfinished_.try_emplace(std::this_thread::get_id()).first;
+    std::wstring& text = held->second;
+    text.append(first, last);
+    const size_t line_end = text.rfind(L'\n');
+    if (line_end == std::wstring::npos)
+        return;
+    TextOStreamFile<wchar_t>::write(text.data(), text.data() + line_end + 1);
+    text.erase(0, line_end + 1);
+    if (text.empty())
+        unfinished_.erase(held);
 }
 
 void Log<wchar_t>::flush() {
     liba::MutexLock lock(mutex_);
+    if (auto held = unfinished_.find(std::this_thread::get_id()); held != unfinished_.end()) {
+        TextOStreamFile<wchar_t>::write(held->second.data(), held->second.data() + held->second.size());
+        unfinished_.erase(held);
+    }
     TextOStreamFile<wchar_t>::flush();
 }
 
 void Log<wchar_t>::close() {
     liba::MutexLock lock(mutex_);
+    for (const auto& [thread, text] : unfinished_)
+        TextOStreamFile<wchar_t>::write(text.data(), text.data() + text.size());
+    unfinished_.clear();
     TextOStreamFile<wchar_t>::close();
 }
 

@@ -1,5 +1,6 @@
 #include "base/Xml.h"
 
+#include "base/File.h"
 #include "base/Path.h"
 #include "plat/Files.h"
 #include "plat/Text.h"
@@ -201,8 +202,11 @@ XmlNode::XmlNode(std::shared_ptr<XmlDocument> document, pugi::xml_node_struct* n
 XmlNode xml_load_document(std::wstring_view path) {
     auto document = std::make_shared<XmlDocument>();
     std::string& bytes = document->source;
-    if (!plat::read_file(expanded_path(path), bytes))
+    const std::wstring device_path = expanded_path(path);
+    if (!plat::read_file(device_path, bytes)) {
+        os::log_if_refused(device_path);
         return XmlNode();
+    }
     if (!document->tree.load_buffer_inplace(bytes.data(), bytes.size(), parse_flags, pugi::encoding_auto))
         return XmlNode();
     // A fragment may lack an element; a document may not.

@@ -31,6 +31,7 @@ uint32_t set_last_error_from_errno(int error_number) {
     case ENAMETOOLONG: code = ERROR_FILENAME_EXCED_RANGE; break;
     case ENOTEMPTY: code = ERROR_DIR_NOT_EMPTY; break;
     case EBADF: code = ERROR_INVALID_HANDLE; break;
+    case ENXIO: code = ERROR_NOT_SUPPORTED; break;  // a FIFO, device or socket where a file was wanted
     default: break;
     }
     t_last_error = code;

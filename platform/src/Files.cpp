@@ -105,6 +105,11 @@ bool mask_matches_exactly(std::wstring_view mask, std::wstring_view name) {
     return m == mask.size();
 }
 
+// 0 for a regular file; the errno that refuses anything else.
+int refusal_of(const struct stat& st) {
+    return S_ISREG(st.st_mode) ? 0 : S_ISDIR(st.st_mode) ? EISDIR : ENXIO;
+}
+
 } // namespace
 
 uint64_t file_time_to_local(uint64_t universal) {
@@ -139,21 +144,16 @@ bool FileHandle::open(std::wstring_view device_path, OpenMode mode) {
     case OpenMode::write_truncate: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
     case OpenMode::write_append: flags |= O_WRONLY | O_CREAT; break;
     case OpenMode::read_write: flags |= O_RDWR | O_CREAT; break;
+    case OpenMode::append_each_write: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
     }
     std::string path = native_path(device_path);
     if (path.empty()) {
         set_last_error(ERROR_PATH_NOT_FOUND);
         return false;
     }
-    int fd = ::open(path.c_str(), flags, 0666);
+    int fd = open_regular_file(path, flags);
     if (fd < 0)
         return fail_with_errno();
-    struct stat st{};
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        set_last_error(ERROR_ACCESS_DENIED);
-        return false;
-    }
     if (mode == OpenMode::write_append && lseek(fd, 0, SEEK_END) < 0) {
         int error = errno;
         ::close(fd);
@@ -386,6 +386,28 @@ bool read_file(std::wstring_view device_path, std::string& bytes) {
     return true;
 }
 
+int open_regular_file(const std::string& path, int flags, mode_t mode) {
+    // What is known to be no regular file is not opened at all: opening a device may act on it.
+    struct stat st{};
+    if (::stat(path.c_str(), &st) == 0 && refusal_of(st) != 0) {
+        errno = refusal_of(st);
+        return -1;
+    }
+    // Non-blocking, for what takes the path's place meanwhile.
+    int fd = ::open(path.c_str(), flags | O_NONBLOCK, mode);
+    if (fd < 0)
+        return -1;
+    int refusal = fstat(fd, &st) != 0 ? errno : refusal_of(st);
+    if (refusal == 0 && fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        refusal = errno;
+    if (refusal != 0) {
+        ::close(fd);
+        errno = refusal;
+        return -1;
+    }
+    return fd;
+}
+
 void remove_dead_writers_files(const std::string& folder, const std::string& prefix) {
     DIR* dir = ::opendir(folder.empty() ? "/" : folder.c_str());
     if (!dir)
@@ -408,21 +430,17 @@ void remove_dead_writers_files(const std::string& folder, const std::string& pre
     ::closedir(dir);
 }
 
-bool write_file_atomically(std::wstring_view device_path, std::string_view bytes) {
-    std::string target = native_path(device_path);
-    if (target.empty()) {
-        set_last_error(ERROR_PATH_NOT_FOUND);
-        return false;
-    }
+bool write_whole_file_atomically(const std::string& target, std::string_view bytes) {
     const size_t slash = target.rfind('/');
-    const std::string prefix = target.substr(slash + 1) + ".tmp-";
-    remove_dead_writers_files(target.substr(0, slash), prefix);
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
+    const std::string prefix = target.substr(slash == std::string::npos ? 0 : slash + 1) + ".tmp-";
+    remove_dead_writers_files(folder, prefix);
     // A name of this save alone: two threads saving one file must not share a temporary file.
     static std::atomic<uint64_t> saves{0};
     std::string temp = target + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(++saves);
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
-        return fail_with_errno();
+        return false;
     int error = write_all(fd, bytes.data(), bytes.size()) ? 0 : errno;
     if (error == 0 && fsync(fd) != 0)
         error = errno;
@@ -432,9 +450,20 @@ bool write_file_atomically(std::wstring_view device_path, std::string_view bytes
         error = errno;
     if (error != 0) {
         unlink(temp.c_str());
-        set_last_error_from_errno(error);
+        errno = error;
         return false;
     }
+    return true;
+}
+
+bool write_file_atomically(std::wstring_view device_path, std::string_view bytes) {
+    std::string target = native_path(device_path);
+    if (target.empty()) {
+        set_last_error(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    if (!write_whole_file_atomically(target, bytes))
+        return fail_with_errno();
     set_last_error(ERROR_SUCCESS);
     return true;
 }

@@ -1,6 +1,7 @@
 #include "plat/Paths.h"
 
 #include "FolderListings.h"
+#include "RuntimeFolder.h"
 #include "plat/Text.h"
 
 #include <sys/stat.h>
@@ -360,7 +361,7 @@ std::string runtime_dir() {
     char hash[17];
     std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(fnv1a(root)));
     std::string folder = join(base, hash);
-    if (!make_private_folder(folder))
+    if (!enter_runtime_folder(base, folder, make_private_folder))
         return {};
     return folder;
 }

@@ -203,7 +203,7 @@ const CachedValue* load_value(const std::string& path) {
     if (it != store().cache.end() && same_file(it->second, st))
         return &it->second;
 
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open_regular_file(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         store().cache.erase(path);
         return nullptr;

@@ -1,5 +1,6 @@
 #include "plat/Threads.h"
 
+#include "PosixIo.h"
 #include "plat/Errors.h"
 #include "plat/Paths.h"
 #include "plat/Text.h"
@@ -15,6 +16,7 @@
 #include <cerrno>
 #include <chrono>
 #include <map>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -59,14 +61,6 @@ HoldTable& table() {
     return *g_table;
 }
 
-int flock_retrying(int fd, int operation) {
-    int result;
-    do
-        result = flock(fd, operation);
-    while (result != 0 && errno == EINTR);
-    return result;
-}
-
 void release_fully(const std::string& key);
 
 // Locks held by this thread; given up when the thread ends, as the device
@@ -94,8 +88,25 @@ void release_fully(const std::string& key) {
     t.changed.notify_all();
 }
 
-// Takes the lock for the calling thread; blocking decides between waiting and giving up.
-bool acquire(const std::string& key, bool blocking) {
+using Clock = std::chrono::steady_clock;
+// How often a wait with a time-out asks the lock file again.
+constexpr auto file_lock_retry = std::chrono::milliseconds(10);
+
+// Takes the lock file; without a deadline it waits as long as it takes.
+bool lock_file(int fd, std::optional<Clock::time_point> deadline) {
+    if (!deadline)
+        return flock_retrying(fd, LOCK_EX) == 0;
+    for (;;) {
+        if (flock_retrying(fd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno != EWOULDBLOCK || Clock::now() >= *deadline)
+            return false;
+        std::this_thread::sleep_for(file_lock_retry);
+    }
+}
+
+// Takes the lock for the calling thread, waiting until the deadline (none: for ever).
+bool acquire(const std::string& key, std::optional<Clock::time_point> deadline) {
     HoldTable& t = table();
     const std::thread::id me = std::this_thread::get_id();
     std::unique_lock<std::mutex> guard(t.lock);
@@ -104,9 +115,13 @@ bool acquire(const std::string& key, bool blocking) {
         ++entry.count;
         return true;
     }
-    if (!blocking && entry.count > 0)
+    const auto free = [&] { return entry.count == 0; };
+    if (!deadline) {
+        t.changed.wait(guard, free);
+    } else if (!t.changed.wait_until(guard, *deadline, free)) {
+        set_last_error(ERROR_TIMEOUT);
         return false;
-    t.changed.wait(guard, [&] { return entry.count == 0; });
+    }
     // Reserve it inside the process first, so other threads wait here and not on the file.
     entry.owner = me;
     entry.count = 1;
@@ -115,14 +130,17 @@ bool acquire(const std::string& key, bool blocking) {
     const int fd = entry.fd;
     guard.unlock();
 
-    bool locked = fd >= 0 && flock_retrying(fd, blocking ? LOCK_EX : LOCK_EX | LOCK_NB) == 0;
+    bool locked = fd >= 0 && lock_file(fd, deadline);
     if (!locked) {
         int error = errno;
         guard.lock();
         entry.count = 0;
         entry.owner = {};
         t.changed.notify_all();
-        set_last_error_from_errno(error);
+        if (error == EWOULDBLOCK)
+            set_last_error(ERROR_TIMEOUT);
+        else
+            set_last_error_from_errno(error);
         return false;
     }
     t_holds.keys.insert(key);
@@ -211,9 +229,13 @@ NamedMutex::NamedMutex(std::wstring_view name) : key_(named_mutex_file(name)) {
         set_last_error(ERROR_PATH_NOT_FOUND);
 }
 
-bool NamedMutex::lock() { return valid() && acquire(key_, true); }
+bool NamedMutex::lock() { return valid() && acquire(key_, std::nullopt); }
 
-bool NamedMutex::try_lock() { return valid() && acquire(key_, false); }
+bool NamedMutex::lock_for(uint32_t milliseconds) {
+    return valid() && acquire(key_, Clock::now() + std::chrono::milliseconds(milliseconds));
+}
+
+bool NamedMutex::try_lock() { return lock_for(0); }
 
 bool NamedMutex::unlock() {
     if (!valid())

@@ -1,5 +1,6 @@
 #include "plat/WakeUp.h"
 
+#include "PosixIo.h"
 #include "WakeUpDetail.h"
 #include "plat/Paths.h"
 #include "plat/Text.h"
@@ -52,20 +53,6 @@ bool parse_registration(const std::string& bytes, WakeUpRegistration& reg) {
         return false;
     reg.program = from_utf8(program);
     return true;
-}
-
-bool write_atomically(const std::string& path, const std::string& bytes) {
-    std::string tmp = path + "." + std::to_string(getpid()) + ".tmp";
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    bool ok = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && std::rename(tmp.c_str(), path.c_str()) == 0)
-        return true;
-    ::unlink(tmp.c_str());
-    return false;
 }
 
 bool is_registration_name(const std::string& name) {
@@ -141,7 +128,7 @@ bool register_wake_up(std::wstring_view program, const SystemTime& local_time) {
     std::error_code ec;
     std::filesystem::create_directories(wake_up_folder(), ec);
     std::string bytes = format_local_time(time) + "\n" + to_utf8(program) + "\n";
-    if (!write_atomically(wake_up_detail::registration_file(program), bytes))
+    if (!write_whole_file_atomically(wake_up_detail::registration_file(program), bytes))
         return false;
     start_service();
     return true;

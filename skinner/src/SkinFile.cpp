@@ -5,6 +5,7 @@
 #include "base/ZipFile.h"
 #include "plat/Text.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 namespace skinner {
@@ -76,7 +77,8 @@ bool SkinFile::assign(std::vector<uint8_t> image) {
         valid_ = u16(2 * i) == magic[i];
     if (!valid_)
         return false;
-    uint64_t wanted = uint64_t(picture_count()) + font_count();
+    // The walk ends with the image (a name takes two bytes at least), whatever the header counts.
+    const uint64_t wanted = uint64_t(u32(at_picture_count)) + u32(at_font_count);
     uint64_t offset = u32(at_name_table);
     while (names_.size() < wanted && fits(offset, 2)) {
         uint64_t end = offset;
@@ -105,22 +107,25 @@ bool SkinFile::load(liba::ResourceReader& reader, uint32_t size) {
 }
 
 bool SkinFile::load_path(std::wstring_view path) {
-    liba::ZipFile archive(path);
-    for (std::wstring entry = archive.read_entry_header(); !entry.empty(); entry = archive.read_entry_header()) {
-        size_t dot = entry.rfind(L'.');
-        if (dot == std::wstring::npos || !plat::equal_no_case(std::wstring_view(entry).substr(dot + 1), L"skin"))
-            continue;
-        // The archive never serves an entry whose data lies past its end, so the size is bounded by the file.
-        if (load(archive, archive.get_size()))
-            return true;
-        liba::get_log() << L"Error: skin [" << path << L"] failed to load from archive\n";
-        return false;
-    }
     os::File file(path, os::File::mode_read);
-    if (file.has_error())
+    // What cannot be opened (missing, or refused as no regular file) is not tried again as an archive.
+    if (file.has_error()) {
         assign({});
-    else if (load(file, file.get_size()))
-        return true;
+    } else {
+        liba::ZipFile archive(path);
+        for (std::wstring entry = archive.read_entry_header(); !entry.empty(); entry = archive.read_entry_header()) {
+            size_t dot = entry.rfind(L'.');
+            if (dot == std::wstring::npos || !plat::equal_no_case(std::wstring_view(entry).substr(dot + 1), L"skin"))
+                continue;
+            // The archive never serves an entry whose data lies past its end, so the size is bounded by the file.
+            if (load(archive, archive.get_size()))
+                return true;
+            liba::get_log() << L"Error: skin [" << path << L"] failed to load from archive\n";
+            return false;
+        }
+        if (load(file, file.get_size()))
+            return true;
+    }
     liba::get_log() << L"Error: skin [" << path << L"] failed to load\n";
     return false;
 }
@@ -140,20 +145,27 @@ SkinDesignSize SkinFile::design_size(int index) const {
 
 SkinOffset SkinFile::form_root() const { return valid_ ? u32(at_form_root) : 0; }
 SkinOffset SkinFile::kind_root() const { return valid_ ? u32(at_kind_root) : 0; }
-uint32_t SkinFile::picture_count() const { return valid_ ? u32(at_picture_count) : 0; }
-uint32_t SkinFile::font_count() const { return valid_ ? u32(at_font_count) : 0; }
+uint32_t SkinFile::picture_count() const {
+    return valid_ ? uint32_t(std::min<uint64_t>(u32(at_picture_count), names_.size())) : 0;
+}
+
+uint32_t SkinFile::font_count() const {
+    if (!valid_)
+        return 0;
+    const uint64_t first = std::min<uint64_t>(u32(at_picture_count), names_.size());
+    return uint32_t(std::min<uint64_t>(u32(at_font_count), names_.size() - first));
+}
 
 std::optional<std::wstring> SkinFile::picture_name(uint32_t index) const {
-    if (index >= picture_count() || index >= names_.size())
+    if (index >= picture_count())
         return std::nullopt;
     return text(names_[index], max_text_units);
 }
 
 std::optional<std::wstring> SkinFile::font_description(uint32_t index) const {
-    uint64_t at = uint64_t(picture_count()) + index;
-    if (index >= font_count() || at >= names_.size())
+    if (index >= font_count())
         return std::nullopt;
-    return text(names_[size_t(at)], max_text_units);
+    return text(names_[size_t(uint64_t(u32(at_picture_count)) + index)], max_text_units);
 }
 
 std::optional<int> SkinFile::compare(std::u16string_view key, uint32_t stored) const {

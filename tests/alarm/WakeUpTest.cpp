@@ -103,6 +103,29 @@ TEST_F(WakeUpTest, DamagedRegistrationFileIsIgnored) {
     EXPECT_TRUE(plat::list_wake_ups().empty());
 }
 
+// A registration is written through a temporary file; one left by a writer that was killed is
+// removed by the next registration, one of a writer still running is not.
+TEST_F(WakeUpTest, NextRegistrationRemovesTheTemporaryFileOfAKilledWriter) {
+    ASSERT_TRUE(plat::register_wake_up(program, fields("2026-03-07 08:00:00")));
+    ASSERT_EQ(std::distance(std::filesystem::directory_iterator(plat::wake_up_folder()), {}), 1);
+    const std::string file = std::filesystem::directory_iterator(plat::wake_up_folder())->path().string();
+    const pid_t gone = fork();
+    if (gone == 0)
+        _exit(0);
+    waitpid(gone, nullptr, 0);
+    const std::string dead = file + ".tmp-" + std::to_string(gone) + "-1";
+    const std::string live = file + ".tmp-" + std::to_string(getpid()) + "-999999";
+    std::ofstream(dead) << "2026-03";
+    std::ofstream(live) << "2026-03";
+    ASSERT_TRUE(plat::register_wake_up(program, fields("2026-03-07 09:00:00")));
+    EXPECT_FALSE(std::filesystem::exists(dead));
+    EXPECT_TRUE(std::filesystem::exists(live));
+    EXPECT_EQ(registered(program), "2026-03-07 09:00:00");
+    EXPECT_EQ(plat::list_wake_ups().size(), 1u);
+    std::filesystem::remove(live);
+    plat::cancel_wake_up(program);
+}
+
 TEST_F(WakeUpTest, ServiceFiresAPastRegistrationAtOnceAndEnds) {
     install_stub();
     plat::set_fake_clock(fields("2026-03-07 08:00:00"), false);

@@ -93,6 +93,9 @@ protected:
         alarm.set_time(hour, minute);
         alarm.set_subject(subject);
         alarm.set_note(ring.note);
+        // The note is there, as a recorded one is.
+        if (constexpr std::wstring_view app = L"%app_path%/"; ring.note.starts_with(app))
+            write(plat::to_utf8(ring.note.substr(app.size())), tiny_wav());
         alarm.set_events({ring.attention, ring.time, ring.pause});
         document->add_alarm(alarm);
         return document->alarm_count() - 1;

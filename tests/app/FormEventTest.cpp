@@ -1,9 +1,12 @@
 #include "AppFixture.h"
+#include "EndsInTime.h"
 
 #include "app/FormEvent.h"
 #include "skinner/MenuRecord.h"
 #include "skinner/controls/ControlButton.h"
 #include "skinner/controls/ControlFrame.h"
+
+#include <sys/stat.h>
 
 using namespace app_fixture;
 using form_fixture::later;
@@ -51,7 +54,25 @@ TEST_F(FormEventTest, PauseLeavesTheNoteOutAndAnUnplayableAttentionFallsBackToTh
     // Pressing the message plays the note all the same.
     child<skinner::ControlButton>(form, L"frmMessage").click();
     EXPECT_EQ(queued(), std::vector<std::wstring>{L"%app_path%/note.wav"});
-    EXPECT_EQ(FormEvent::attention_sound(L""), FormEvent::fallback_attention);
+    EXPECT_EQ(FormEvent::playable_or_chime(L""), FormEvent::fallback_attention);
+}
+
+// A note that is no sound file (a FIFO in its place, say) rings as the chime, at once: an alarm
+// never rings silently, and nothing the user puts in place of a note holds the program.
+TEST_F(FormEventTest, NoteThatIsAFifoRingsTheChimeAtOnce) {
+    add_alarm(6, 58, L"Piped", {.attention = false, .time = false, .note = L"%app_path%/note.wav"});
+    const std::string fifo = app_file("note.wav");
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    fill_queue();
+    std::vector<std::wstring> sounds;
+    EXPECT_TRUE(testing_support::ends_in_time(
+        [&] {
+            FormEvent form(properties);
+            sounds = queued();
+        },
+        fifo));
+    EXPECT_EQ(sounds, std::vector<std::wstring>{FormEvent::fallback_attention});
 }
 
 TEST_F(FormEventTest, CloseRequestsLeaveItOpenDismissesShowTheNextSilentlyThenClose) {

@@ -1,6 +1,10 @@
 #include "base/Log.h"
 
+#include "EndsInTime.h"
 #include "TempRoot.h"
+#include "base/File.h"
+#include "base/TextStream.h"
+#include "base/Xml.h"
 #include "base/Registry.h"
 #include "base/TimeStamp.h"
 #include "plat/MessageBox.h"
@@ -10,11 +14,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cwchar>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <vector>
@@ -118,6 +124,68 @@ TEST_F(LogTest, ParallelWritersKeepWholeWritesWhileTheLogSwitches) {
     for (std::wstring line; std::getline(lines, line); ++count)
         EXPECT_TRUE(line.starts_with(L"writer ") && line.find(L" line ") != std::wstring::npos) << plat::to_utf8(line);
     EXPECT_GT(count, 0);
+}
+
+// The resident program and later starts write one log at once, each through a file of its own:
+// every line arrives whole, none is lost, and the text of one line may come in several pieces.
+TEST_F(LogTest, SeveralProcessesWritingAtOnceLoseAndSpliceNoLine) {
+    constexpr wchar_t path[] = L"\\Program Files\\Chimely\\Chimely.txt";
+    constexpr int writers = 6, lines = 300;
+    os::Log<wchar_t> resident(path);
+    resident << "resident\n";
+    std::vector<pid_t> children;
+    for (int w = 0; w < writers; ++w) {
+        const pid_t child = fork();
+        if (child == 0) {
+            os::Log<wchar_t> log(path);
+            for (int i = 0; i < lines; ++i)
+                log << "writer " << w << " line " << i << std::string(size_t(i % 40), '.') << "\n";
+            log.close();
+            _exit(0);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    resident.close();
+
+    std::wistringstream text_lines(text());
+    std::vector<int> next(writers, 0);
+    int count = 0;
+    for (std::wstring line; std::getline(text_lines, line); ++count) {
+        if (count == 0) {
+            EXPECT_EQ(line, L"resident");
+            continue;
+        }
+        int w = -1, i = -1;
+        ASSERT_EQ(swscanf(line.c_str(), L"writer %d line %d", &w, &i), 2) << plat::to_utf8(line);
+        ASSERT_TRUE(w >= 0 && w < writers) << plat::to_utf8(line);
+        EXPECT_EQ(i, next[size_t(w)]++) << "a line of writer " << w << " is missing";
+        EXPECT_EQ(line, L"writer " + std::to_wstring(w) + L" line " + std::to_wstring(i) +
+                            std::wstring(size_t(i % 40), L'.'));
+    }
+    EXPECT_EQ(count, 1 + writers * lines);
+}
+
+// A FIFO in place of a file the program reads is refused at once, with one log line per refusal.
+TEST_F(LogTest, FileThatIsNoRegularFileIsRefusedWithOneLine) {
+    set_log(1);
+    const std::string fifo = process_root() + "/settings.ini";
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_TRUE(testing_support::ends_in_time(
+        [] {
+            os::File file(L"\\settings.ini", os::File::mode_read);
+            EXPECT_TRUE(file.has_error());
+            EXPECT_FALSE(liba::xml_load_document(L"\\settings.ini"));
+            EXPECT_FALSE(liba::xml_load_document(L"\\missing.ini"));
+        },
+        fifo));
+    const std::wstring line = L"os::File refused {\\settings.ini}: not a regular file\n";
+    EXPECT_EQ(text(), line + line);
 }
 
 TEST_F(LogTest, FatalReportLogsShowsAndEndsWithCode70) {

@@ -2,12 +2,16 @@
 
 #include "plat/Errors.h"
 #include "plat/Paths.h"
+#include "EndsInTime.h"
 #include "TempRoot.h"
+#include "plat/Text.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -136,6 +140,38 @@ TEST(FileHandle, RefusesFoldersAndMissingFiles) {
     EXPECT_FALSE(file.is_open());
 }
 
+// What a user may put in place of a file never blocks an open or a read: a FIFO, a device and a
+// socket are refused at once (ERROR_NOT_SUPPORTED) in every mode, as folders are.
+TEST(FileHandle, RefusesAtOnceWhatIsNoRegularFile) {
+    const std::string fifo = process_root() + "/fifo.ini", socket_path = process_root() + "/socket.ini";
+    for (const char* name : {"/fifo.ini", "/device.ini", "/socket.ini"})
+        std::filesystem::remove(process_root() + name);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", process_root() + "/device.ini");
+    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socket_path.size(), sizeof address.sun_path);
+    socket_path.copy(address.sun_path, socket_path.size());
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+    EXPECT_TRUE(testing_support::ends_in_time(
+        [] {
+            for (const wchar_t* name : {L"\\fifo.ini", L"\\device.ini", L"\\socket.ini"}) {
+                for (OpenMode mode : {OpenMode::read_existing, OpenMode::read_write, OpenMode::write_append,
+                                      OpenMode::write_truncate, OpenMode::append_each_write}) {
+                    FileHandle file;
+                    EXPECT_FALSE(file.open(name, mode)) << to_utf8(name) << " " << int(mode);
+                    EXPECT_EQ(last_error(), ERROR_NOT_SUPPORTED) << to_utf8(name) << " " << int(mode);
+                }
+                std::string bytes;
+                EXPECT_FALSE(read_file(name, bytes));
+            }
+        },
+        fifo));
+    close(listener);
+}
+
 TEST(FileHandle, OpensCloseOnExec) {
     FileHandle file;
     ASSERT_TRUE(file.open(L"\\new.bin", OpenMode::write_truncate));
@@ -172,12 +208,12 @@ TEST(WholeFiles, AtomicReplaceKeepsNoTemporary) {
 // Two threads saving one file at once must each write a whole file of their own: a shared
 // temporary name would mix their bytes or lose one rename.
 TEST(WholeFiles, ThreadsSavingOneFileNeverMixTheirBytes) {
-    std::filesystem::create_directories(process_root() + "/atomic");
+    std::filesystem::create_directories(process_root() + "/threads");
     const std::string a(1 << 20, 'a'), b(1 << 20, 'b');
     std::atomic<int> failures{0};
     auto saver = [&](const std::string& bytes) {
         for (int i = 0; i < 40; ++i)
-            if (!write_file_atomically(L"\\atomic\\state.ini", bytes))
+            if (!write_file_atomically(L"\\threads\\state.ini", bytes))
                 ++failures;
     };
     std::thread first(saver, std::cref(a)), second(saver, std::cref(b));
@@ -185,10 +221,10 @@ TEST(WholeFiles, ThreadsSavingOneFileNeverMixTheirBytes) {
     second.join();
     EXPECT_EQ(failures, 0);
     std::string bytes;
-    ASSERT_TRUE(read_file(L"\\atomic\\state.ini", bytes));
+    ASSERT_TRUE(read_file(L"\\threads\\state.ini", bytes));
     EXPECT_TRUE(bytes == a || bytes == b);
     size_t entries = 0;
-    for (auto& entry : std::filesystem::directory_iterator(process_root() + "/atomic")) {
+    for (auto& entry : std::filesystem::directory_iterator(process_root() + "/threads")) {
         (void)entry;
         ++entries;
     }

@@ -130,6 +130,34 @@ TEST(NamedMutex, ChildBlocksUntilTheParentReleases) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
+// A wait with a time-out gives up with ERROR_TIMEOUT, whether a thread of this process or another
+// process holds the lock, and takes it when the holder lets go in time.
+TEST(NamedMutex, WaitWithATimeOutGivesUp) {
+    NamedMutex mutex(L"Bounded");
+    ASSERT_TRUE(mutex.lock());
+    std::thread other([] {
+        NamedMutex mine(L"Bounded");
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_FALSE(mine.lock_for(200));
+        EXPECT_EQ(last_error(), ERROR_TIMEOUT);
+        EXPECT_GE(std::chrono::steady_clock::now() - started, 200ms);
+    });
+    other.join();
+    EXPECT_EQ(in_child([] {
+                  NamedMutex mine(L"Bounded");
+                  return !mine.lock_for(200) && last_error() == ERROR_TIMEOUT ? 0 : 1;
+              }),
+              0);
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(NamedMutex(L"Bounded").lock_for(5000) ? 0 : 1);
+    std::this_thread::sleep_for(100ms);
+    mutex.unlock();
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
 TEST(NamedMutex, ReleasedWhenTheHoldingProcessIsKilled) {
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);

@@ -5,7 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <set>
 
 #include <chrono>
 #include <filesystem>
@@ -178,5 +184,64 @@ TEST(RuntimeDir, PrivateAndOnePerRoot) {
     set_device_root(other.path());
     std::string theirs = runtime_dir();
     EXPECT_NE(theirs, mine);
-    std::filesystem::remove(theirs);
+    std::filesystem::remove_all(theirs);
+}
+
+// A root's runtime folder lives as long as a process of that root: the first process to enter a
+// folder under the same base removes the folders whose processes all ended (killed ones too, and
+// folders nothing ever held), never one in use.
+TEST(RuntimeDir, FoldersOfEndedProcessesGoAtTheNextStart) {
+    RootGuard guard;
+    testing_support::TempRoot runtime, live_root, killed_root;
+    const std::string saved = getenv("XDG_RUNTIME_DIR") ? getenv("XDG_RUNTIME_DIR") : "";
+    setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+    const std::string base = runtime.path() + "/chimely";
+    const auto folders = [&] {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(base))
+            names.insert(entry.path().string());
+        return names;
+    };
+
+    int release[2], entered[2];
+    ASSERT_EQ(pipe(release), 0);
+    ASSERT_EQ(pipe(entered), 0);
+    const pid_t live = fork();
+    if (live == 0) {
+        set_device_root(live_root.path());
+        char byte = 0;
+        _exit(runtime_dir().empty() || write(entered[1], "x", 1) != 1 || read(release[0], &byte, 1) != 1 ? 1 : 0);
+    }
+    char byte = 0;
+    ASSERT_EQ(read(entered[0], &byte, 1), 1);
+    const std::set<std::string> in_use = folders();
+    ASSERT_EQ(in_use.size(), 1u);
+
+    const pid_t killed = fork();
+    if (killed == 0) {
+        set_device_root(killed_root.path());
+        if (!runtime_dir().empty())
+            std::filesystem::create_directories(runtime_dir() + "/windows");
+        kill(getpid(), SIGKILL);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(killed, &status, 0), killed);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    std::filesystem::create_directories(base + "/00000000000000ab/windows");
+    std::ofstream(base + "/00000000000000ab/mutex-x.lock") << "";
+    std::filesystem::create_directories(base + "/not-a-root-folder");
+    EXPECT_EQ(folders().size(), 4u);
+
+    const std::string mine = runtime_dir();
+    EXPECT_EQ(folders(), (std::set<std::string>{mine, *in_use.begin(), base + "/not-a-root-folder"}));
+
+    ASSERT_EQ(write(release[1], "x", 1), 1);
+    ASSERT_EQ(waitpid(live, &status, 0), live);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    for (int fd : {release[0], release[1], entered[0], entered[1]})
+        close(fd);
+    if (saved.empty())
+        unsetenv("XDG_RUNTIME_DIR");
+    else
+        setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
 }

@@ -1,5 +1,6 @@
 #include "plat/Paths.h"
 #include "plat/Registry.h"
+#include "EndsInTime.h"
 #include "TempRoot.h"
 #include "plat/Text.h"
 
@@ -11,6 +12,7 @@
 #include <csignal>
 #include <random>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -197,6 +199,20 @@ TEST(Registry, DamagedValueFileReadsAsMissing) {
     uint32_t value = 5;
     EXPECT_FALSE(read_dword(QEVA, L"Log", value));
     EXPECT_EQ(value, 5u);
+}
+
+TEST(Registry, ValueFileThatIsAFifoReadsAsMissingAtOnce) {
+    ASSERT_TRUE(write_dword(QEVA, L"Log", 1));
+    const std::string path = registry_folder() + "/HKEY_CURRENT_USER/software/qeva/=log";
+    std::filesystem::remove(path);
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    EXPECT_TRUE(testing_support::ends_in_time(
+        [] {
+            uint32_t value = 5;
+            EXPECT_FALSE(read_dword(QEVA, L"Log", value));
+            EXPECT_EQ(value, 5u);
+        },
+        path));
 }
 
 TEST(Registry, ChangesReachAnotherProcessAtOnce) {

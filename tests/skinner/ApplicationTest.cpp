@@ -120,7 +120,12 @@ TEST(ApplicationHelper, DISABLED_Start) {
         plat::ui::set_copy_data_timeout_ms(uint32_t(timeout));
     os::Application application(nullptr);
     if (application.show_running_instance_open_bracket(plat::from_utf8(environment("CHIMELY_TEST_TEXT")), app_name)) {
-        append(out, "handed\n");
+        append(out, application.gave_up() ? "gave up\n" : "handed\n");
+        return;
+    }
+    if (mode == "hang-before-window") {
+        append(out, "locked\n");
+        std::this_thread::sleep_for(std::chrono::seconds(30));
         return;
     }
     skinner::Properties properties;
@@ -225,8 +230,25 @@ TEST(Application, AHungInstanceStillEndsTheNextStart) {
     const auto begin = std::chrono::steady_clock::now();
     Start next = start("next", "", "run", 300);
     EXPECT_EQ(wait_exit(next), 0);
-    EXPECT_EQ(read_file(next.out), "handed\n");
+    EXPECT_EQ(read_file(next.out), "gave up\n");
     EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(8));
+    ::kill(hung.pid, SIGKILL);
+    wait_exit(hung);
+}
+
+// A start that hangs before its main window exists keeps the single-instance lock: later starts
+// give up after a few seconds instead of waiting for ever.
+TEST(Application, AStartHungBeforeItsWindowMakesLaterStartsGiveUp) {
+    write_forms_skin();
+    Start hung = start("stuck", "", "hang-before-window");
+    ASSERT_TRUE(wait_for(hung, "locked"));
+    const auto begin = std::chrono::steady_clock::now();
+    Start next = start("late", "");
+    EXPECT_EQ(wait_exit(next), 0);
+    EXPECT_EQ(read_file(next.out), "gave up\n");
+    const auto waited = std::chrono::steady_clock::now() - begin;
+    EXPECT_GE(waited, std::chrono::milliseconds(os::Application::lock_wait_ms));
+    EXPECT_LT(waited, std::chrono::milliseconds(os::Application::lock_wait_ms + 3000));
     ::kill(hung.pid, SIGKILL);
     wait_exit(hung);
 }

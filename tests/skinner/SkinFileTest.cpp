@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 
@@ -287,6 +288,42 @@ TEST(SkinFile, BadReferencesAreNotFound) {
     skin.assign(names);
     EXPECT_EQ(skin.picture_name(0), L"K");
     EXPECT_FALSE(skin.picture_name(1000));
+}
+
+// The header's picture and font counts are trusted only as far as the name table holds names:
+// what loads a font per count does no more work than the file's bytes allow.
+TEST(SkinFile, HeaderCountsAreBoundedByTheNamesInTheFile) {
+    Bytes image = empty_header();
+    const uint32_t table = uint32_t(image.size());
+    for (char c : std::string("pic\0font\0", 9)) {
+        image.push_back(uint8_t(c));
+        image.push_back(0);
+    }
+    put32(image, SkinFile::at_name_table, table);
+    put32(image, SkinFile::at_picture_count, 1);
+    put32(image, SkinFile::at_font_count, 0x7fffffff);
+    SkinFile skin;
+    ASSERT_TRUE(skin.assign(image));
+    EXPECT_EQ(skin.picture_count(), 1u);
+    EXPECT_EQ(skin.font_count(), 1u);
+    EXPECT_EQ(skin.font_description(0), L"font");
+    EXPECT_FALSE(skin.font_description(1));
+
+    put32(image, SkinFile::at_picture_count, 0x7fffffff);
+    ASSERT_TRUE(skin.assign(image));
+    EXPECT_EQ(skin.picture_count(), 2u);
+    EXPECT_EQ(skin.picture_name(1), L"font");
+    EXPECT_EQ(skin.font_count(), 0u);
+
+    // A table of empty names as long as the file: one name per two bytes at most.
+    image.assign(64 * 1024, 0);
+    const Bytes header = empty_header();
+    std::copy(header.begin(), header.end(), image.begin());
+    put32(image, SkinFile::at_picture_count, 0);
+    put32(image, SkinFile::at_font_count, 0xffffffff);
+    put32(image, SkinFile::at_name_table, table);
+    ASSERT_TRUE(skin.assign(image));
+    EXPECT_EQ(skin.font_count(), (image.size() - table) / 2);
 }
 
 TEST(SkinFile, FormRecordsNearTheEnd) {

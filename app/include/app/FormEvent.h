@@ -20,7 +20,9 @@ class MenuMainSubMenu;
 class FormEvent : public skinner::Form, public liba::Document<Document, HintNewAlarm>::View {
 public:
     static constexpr wchar_t form_name[] = L"FormEvent";
-    // Played when the settings name no attention sound, or one that cannot be played.
+    // Played when the settings name no attention sound, or one that cannot be played, and in
+    // place of a note that cannot be played (gone, or no sound file at all): an alarm never
+    // rings silently for its note.
     static constexpr wchar_t fallback_attention[] = L"%app_path%/sounds/chime.wav";
 
     // Shows the missed alarm with sound, or closes at once when none is missed.
@@ -46,8 +48,8 @@ public:
     int32_t can_close() override;
     void reload_skin() override;
 
-    // The attention sound to play for the settings' path.
-    static std::wstring attention_sound(const std::wstring& path);
+    // The sound at path, or the chime when that cannot be played (or path is empty).
+    static std::wstring playable_or_chime(const std::wstring& path);
 
 private:
     void show_missed(bool first);

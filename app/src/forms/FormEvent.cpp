@@ -95,11 +95,11 @@ void FormEvent::form_activate(int index, bool silent) {
 
     const AlarmEvents events = alarm.get_events();
     if (events.attention)
-        player.play(attention_sound(doc.get_settings().get_attention()));
+        player.play(playable_or_chime(doc.get_settings().get_attention()));
     if (events.time && doc.get_script())
         doc.get_script()->compose(now.hour(), now.minute());
     if (!events.pause && !alarm.get_note().empty())
-        player.play(alarm.get_note());
+        player.play(playable_or_chime(alarm.get_note()));
 }
 
 void FormEvent::snooze(int minutes) {
@@ -118,7 +118,7 @@ void FormEvent::snooze(int minutes) {
         form_activate(next, true);
 }
 
-std::wstring FormEvent::attention_sound(const std::wstring& path) {
+std::wstring FormEvent::playable_or_chime(const std::wstring& path) {
     if (path.empty() || !audio::open_play_chain(path))
         return fallback_attention;
     return path;
@@ -133,7 +133,7 @@ void FormEvent::replay_note() {
     if (note.empty())
         return;
     doc.get_player().stop();
-    doc.get_player().play(note);
+    doc.get_player().play(playable_or_chime(note));
 }
 
 void FormEvent::finish() {

@@ -77,8 +77,11 @@ public:
     static constexpr int mode_append = 2;      // open or create, then go to the end
     static constexpr int mode_read_write = 3;  // (any other value) open or create
 
-    // A file that cannot be opened records "can't open file" in the reader's list.
+    // A file that cannot be opened records "can't open file" in the reader's list. Opening never
+    // blocks: what is no regular file (a FIFO, a device, a socket, a folder) is refused with
+    // one log line.
     File(std::wstring_view path, int mode);
+    File(std::wstring_view path, plat::OpenMode mode);
     ~File() override = default;
     File(const File&) = delete;
     File& operator=(const File&) = delete;
@@ -117,5 +120,9 @@ public:
 
 // Expands the path's macros and deletes the file; the outcome is not reported.
 void delete_file(std::wstring_view path);
+
+// Right after an open of the device path failed: one log line when the path names something
+// that is no regular file, which the device refuses to open.
+void log_if_refused(std::wstring_view device_path);
 
 } // namespace os

@@ -3,9 +3,11 @@
 #include "base/Thread.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace liba {
 
@@ -74,16 +76,17 @@ public:
 protected:
     // An open file for a subclass that writes the mark itself.
     explicit TextOStreamFile(std::unique_ptr<File> file) : file_(std::move(file)) {}
-    // To the file's current end, wherever another writer left it.
-    void move_to_end();
 
 private:
     std::unique_ptr<File> file_;
 };
 
-// The trace log: a text file whose writes are serialised by a mutex. It is
-// emptied when opened, unless another process of the program still writes
-// it (a later start handing its command line over, say): then it is added to.
+// The trace log: a text file that several threads, and several processes of
+// the program (a later start handing its command line over, say), write at
+// once. Each thread's text is held until its line ends; the whole line then
+// goes to the end of the file in one write, so lines never interleave or
+// vanish. The file is emptied when opened, unless another process still
+// writes it: then it is added to.
 template <class Char>
 class Log;
 
@@ -93,11 +96,14 @@ public:
     explicit Log(std::wstring_view path);
 
     void write(const wchar_t* first, const wchar_t* last) override;
+    // Also writes out the calling thread's unfinished line.
     void flush() override;
+    // Writes out every unfinished line first.
     void close() override;
 
 private:
     liba::Mutex mutex_;
+    std::map<std::thread::id, std::wstring> unfinished_;  // by writing thread
 };
 
 } // namespace os

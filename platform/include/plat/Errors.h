@@ -16,6 +16,7 @@ constexpr uint32_t ERROR_NO_MORE_FILES = 18;
 constexpr uint32_t ERROR_WRITE_PROTECT = 19;
 constexpr uint32_t ERROR_SHARING_VIOLATION = 32;
 constexpr uint32_t ERROR_HANDLE_DISK_FULL = 39;
+constexpr uint32_t ERROR_NOT_SUPPORTED = 50;
 constexpr uint32_t ERROR_FILE_EXISTS = 80;
 constexpr uint32_t ERROR_INVALID_PARAMETER = 87;
 constexpr uint32_t ERROR_DISK_FULL = 112;
@@ -25,6 +26,7 @@ constexpr uint32_t ERROR_ALREADY_EXISTS = 183;
 constexpr uint32_t ERROR_FILENAME_EXCED_RANGE = 206;
 constexpr uint32_t ERROR_DIRECTORY = 267;
 constexpr uint32_t ERROR_NOT_OWNER = 288;
+constexpr uint32_t ERROR_TIMEOUT = 1460;
 constexpr uint32_t ERROR_GEN_FAILURE = 31;
 
 uint32_t last_error();

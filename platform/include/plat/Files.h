@@ -23,6 +23,7 @@ enum class OpenMode {
     write_truncate,  // write; created, or emptied when it exists
     write_append,    // write; opened or created, positioned at the end
     read_write,      // read and write; opened or created
+    append_each_write,  // write; opened or created; every write lands at the end, whoever else writes
 };
 
 enum class SeekFrom { begin, current, end };
@@ -37,7 +38,8 @@ public:
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
 
-    // Folders are refused (ERROR_ACCESS_DENIED) as on the device.
+    // Never blocks. Folders are refused (ERROR_ACCESS_DENIED) as on the device, and so is
+    // whatever else is no regular file, a FIFO, a device or a socket (ERROR_NOT_SUPPORTED).
     bool open(std::wstring_view device_path, OpenMode mode);
     void close();
     bool is_open() const { return fd_ >= 0; }

@@ -60,6 +60,8 @@ public:
     bool valid() const { return !key_.empty(); }
     // Waits without time-out; false only when the lock file fails.
     bool lock();
+    // False with ERROR_TIMEOUT when another holder keeps it that long.
+    bool lock_for(uint32_t milliseconds);
     bool try_lock();
     // False with ERROR_NOT_OWNER when the calling thread does not hold it.
     bool unlock();

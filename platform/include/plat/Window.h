@@ -1,4 +1,5 @@
 #pragma once
+#include "plat/Errors.h"
 #include "plat/Gdi.h"
 #include "plat/Messages.h"
 
@@ -182,13 +183,13 @@ HWND window_from_point(POINT point);
 
 // Between processes: WM_COPYDATA's lparam points to this record; wparam is
 // the sending window. Windows of other processes answer get_class_name,
-// get_window_text and send_message(WM_COPYDATA) only.
+// get_window_text and send_message(WM_COPYDATA) only; a send that the other
+// process does not answer within 5 s returns 0 with ERROR_TIMEOUT.
 struct COPYDATASTRUCT {
     std::uintptr_t dwData = 0;
     uint32_t cbData = 0;
     const void* lpData = nullptr;
 };
 constexpr uint32_t max_copy_data_bytes = 64 * 1024;
-constexpr uint32_t ERROR_TIMEOUT = 1460;
 
 } // namespace plat

@@ -24,7 +24,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::atomic<uint32_t> g_timeout_ms{10000};
+// A start handing its command line over gives up after this: a few seconds, never for ever.
+std::atomic<uint32_t> g_timeout_ms{5000};
 // While a copy-data waits, the calling thread still handles messages sent to
 // it this often, so two processes handing over to each other do not stall.
 constexpr int service_slice_ms = 10;

@@ -91,6 +91,8 @@ public:
     SkinDesignSize design_size(int index) const;
     SkinOffset form_root() const;
     SkinOffset kind_root() const;
+    // The header's counts as far as the name table holds their names: a count is never
+    // trusted beyond the file's bytes, so what loops over it costs no more than the file.
     uint32_t picture_count() const;
     uint32_t font_count() const;
     // Empty optional for an index beyond the table or a name that is cut off.

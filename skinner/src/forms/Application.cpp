@@ -5,12 +5,14 @@
 #include "base/Log.h"
 #include "base/Scheduler.h"
 #include "plat/Clock.h"
+#include "plat/Errors.h"
 #include "plat/Input.h"
 #include "plat/Text.h"
 #include "plat/Threads.h"
 #include "plat/Window.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace os {
 namespace {
@@ -60,8 +62,14 @@ bool Application::show_running_instance_open_bracket(std::wstring_view command_l
     class_name_.assign(class_prefix).append(application_name);
     if (class_name_.size() > max_class_name)
         liba::report_error(L"Application::Application", L"Application name is too long. Sorry.");
+    found_ = false;
+    gave_up_ = false;
     auto mutex = std::make_unique<plat::NamedMutex>(class_name_);
-    if (!mutex->valid() || !mutex->lock()) {
+    if (!mutex->valid() || !mutex->lock_for(lock_wait_ms)) {
+        if (plat::last_error() == plat::ERROR_TIMEOUT) {
+            give_up(application_name, "an earlier start of the program holds the single-instance lock");
+            return true;
+        }
         liba::get_log() << L"Application::show_running_instance_open_bracket mutex==0\n";
         return false;
     }
@@ -70,8 +78,17 @@ bool Application::show_running_instance_open_bracket(std::wstring_view command_l
     // only after this one has made its main window.
     command_line_.assign(command_line);
     found_ = hand_over(command_line_);
+    if (found_ && plat::last_error() == plat::ERROR_TIMEOUT)
+        give_up(application_name, "the running program does not take the command line");
     plat::set_cursor(plat::load_cursor(plat::IDC_WAIT));
-    return found_;
+    return found_ || gave_up_;
+}
+
+void Application::give_up(std::wstring_view application_name, const char* reason) {
+    gave_up_ = true;
+    liba::get_log() << L"Application::show_running_instance_open_bracket gave up: " << reason << L"\n";
+    std::fprintf(stderr, "%s: %s; this start gives up after %u s\n", plat::to_utf8(application_name).c_str(),
+                 reason, unsigned(lock_wait_ms / 1000));
 }
 
 bool Application::hand_over(std::wstring_view command_line) {
@@ -85,6 +102,7 @@ bool Application::hand_over(std::wstring_view command_line) {
     data.lpData = bytes.data();
 
     bool found = false;
+    uint32_t error = plat::ERROR_SUCCESS;
     plat::enum_windows([&](plat::HWND window) {
         // Only the running instance's main window: neither parent nor owner.
         if (plat::get_class_name(window) != class_name_ || plat::get_parent(window) || plat::get_owner(window))
@@ -92,12 +110,15 @@ bool Application::hand_over(std::wstring_view command_line) {
         liba::get_log() << L"Application::EnumProc window found\n";
         found = true;
         // Whatever the send answers, this start ends: an instance that hangs
-        // (the send times out) or that ends on this very text ("close") before
-        // its answer arrives still runs on, or ran, on the same files. Dead
-        // instances were dropped from the list already.
-        plat::send_message(window, plat::WM_COPYDATA, 0, reinterpret_cast<plat::LPARAM>(&data));
+        // (the send times out, and this start gives up) or that ends on this
+        // very text ("close") before its answer arrives still runs on, or ran,
+        // on the same files. Dead instances were dropped from the list already.
+        plat::set_last_error(plat::ERROR_SUCCESS);
+        if (!plat::send_message(window, plat::WM_COPYDATA, 0, reinterpret_cast<plat::LPARAM>(&data)))
+            error = plat::last_error();
         return false;
     });
+    plat::set_last_error(error);
     return found;
 }
 
