@@ -28,17 +28,18 @@ std::mutex waker_mutex;
 bool waker_overridden = false;
 std::string waker_override;
 
+// Whatever takes a registration's name, only a regular file is read: a FIFO would block.
 bool read_file(const std::string& path, std::string& bytes) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    const int fd = open_regular_file(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return false;
     bytes.clear();
     char buffer[4096];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0 && bytes.size() <= max_registration_size)
-        bytes.append(buffer, n);
-    std::fclose(f);
-    return bytes.size() <= max_registration_size;
+    ssize_t n = 0;
+    while (bytes.size() <= max_registration_size && (n = ::read(fd, buffer, sizeof buffer)) > 0)
+        bytes.append(buffer, size_t(n));
+    ::close(fd);
+    return n >= 0 && bytes.size() <= max_registration_size;
 }
 
 // The file holds the time on its first line and the program on the second.

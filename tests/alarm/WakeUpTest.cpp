@@ -1,4 +1,5 @@
 #include "AlarmTestSupport.h"
+#include "EndsInTime.h"
 
 #include "plat/Clock.h"
 
@@ -123,6 +124,17 @@ TEST_F(WakeUpTest, NextRegistrationRemovesTheTemporaryFileOfAKilledWriter) {
     EXPECT_EQ(registered(program), "2026-03-07 09:00:00");
     EXPECT_EQ(plat::list_wake_ups().size(), 1u);
     std::filesystem::remove(live);
+    plat::cancel_wake_up(program);
+}
+
+TEST_F(WakeUpTest, AFifoInPlaceOfARegistrationIsPassedOverAtOnce) {
+    ASSERT_TRUE(plat::register_wake_up(program, fields("2026-03-07 08:00:00")));
+    const std::string fifo = (std::filesystem::path(plat::wake_up_folder()) / "fifo.wakeup").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    size_t listed = 0;
+    EXPECT_TRUE(testing_support::ends_in_time([&] { listed = plat::list_wake_ups().size(); }, fifo));
+    EXPECT_EQ(listed, 1u);
+    std::filesystem::remove(fifo);
     plat::cancel_wake_up(program);
 }
 
