@@ -21,7 +21,7 @@ private:
     std::string path_;
 };
 
-// The root that the test main made for this process (also in CHIMELY_ROOT).
+// The root that the test main made for the running test (also in CHIMELY_ROOT).
 const std::string& process_root();
 
 } // namespace testing_support
