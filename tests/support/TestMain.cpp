@@ -32,12 +32,16 @@ std::map<std::string, std::string> environment_now() {
 // A test binary may run whole, in any order: every test gets a device root of its own, and the
 // process-wide state that tests change (environment, root, program name, clock, screen profile)
 // is put back after it, so that no test sees what another one left.
+void use_fresh_root() {
+    g_root = std::make_unique<TempRoot>();
+    setenv("CHIMELY_ROOT", g_root->path().c_str(), 1);
+    plat::set_device_root("");
+}
+
 class FreshStatePerTest : public testing::EmptyTestEventListener {
 public:
     void OnTestStart(const testing::TestInfo&) override {
-        g_root = std::make_unique<TempRoot>();
-        setenv("CHIMELY_ROOT", g_root->path().c_str(), 1);
-        plat::set_device_root("");
+        use_fresh_root();
         environment_ = environment_now();
         profile_ = plat::screen_profile();
     }
@@ -52,7 +56,6 @@ public:
         plat::set_module_file_name(L"");
         plat::clear_fake_clock();
         plat::set_screen_profile(profile_);
-        g_root.reset();
     }
 
 private:
@@ -72,6 +75,10 @@ int main(int argc, char** argv) {
     setenv("CHIMELY_AUDIO", "null", 0);
     setenv("CHIMELY_BUILD", CHIMELY_BUILD_DIR, 1);     // tools are under $CHIMELY_BUILD/tools
     setenv("CHIMELY_SOURCE", CHIMELY_SOURCE_DIR, 1);
+    // The child of a death test hears no test events, so it keeps this first root.
+    testing_support::use_fresh_root();
     testing::UnitTest::GetInstance()->listeners().Append(new testing_support::FreshStatePerTest);
-    return RUN_ALL_TESTS();
+    int rc = RUN_ALL_TESTS();
+    testing_support::g_root.reset();
+    return rc;
 }
