@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 extern char** environ;
 
@@ -17,6 +18,11 @@ namespace testing_support {
 namespace {
 
 std::unique_ptr<TempRoot> g_root;
+
+std::vector<std::function<void()>>& resets() {
+    static std::vector<std::function<void()>> functions;  // filled before main
+    return functions;
+}
 
 std::map<std::string, std::string> environment_now() {
     std::map<std::string, std::string> variables;
@@ -56,6 +62,8 @@ public:
         plat::set_module_file_name(L"");
         plat::clear_fake_clock();
         plat::set_screen_profile(profile_);
+        for (const auto& reset : resets())
+            reset();
     }
 
 private:
@@ -66,6 +74,8 @@ private:
 } // namespace
 
 const std::string& process_root() { return g_root->path(); }
+
+void after_each_test(std::function<void()> reset) { resets().push_back(std::move(reset)); }
 
 } // namespace testing_support
 
