@@ -35,15 +35,15 @@ std::map<std::string, std::string> environment_now() {
     return variables;
 }
 
-// A test binary may run whole, in any order: every test gets a device root of its own, and the
-// process-wide state that tests change (environment, root, program name, clock, screen profile)
-// is put back after it, so that no test sees what another one left.
 void use_fresh_root() {
     g_root = std::make_unique<TempRoot>();
     setenv("CHIMELY_ROOT", g_root->path().c_str(), 1);
     plat::set_device_root("");
 }
 
+// A test binary may run whole, in any order: every test gets a device root of its own, and the
+// process-wide state that tests change (environment, root, program name, clock, screen profile)
+// is put back after it, so that no test sees what another one left.
 class FreshStatePerTest : public testing::EmptyTestEventListener {
 public:
     void OnTestStart(const testing::TestInfo&) override {
