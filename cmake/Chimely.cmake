@@ -17,7 +17,13 @@ function(chimely_library name)
   target_link_libraries(${name} PUBLIC ${ARG_LINK})
 endfunction()
 
-# One GoogleTest program per folder of tests/; every test runs in its own process with a fresh device root.
+# One GoogleTest program per folder of tests/; every test runs in its own process with a fresh device root,
+# and the whole program once more in one process, in a random order (each test still gets a root of its own).
+function(chimely_whole_test name)
+  add_test(NAME ${name}.whole COMMAND ${name} --gtest_shuffle)
+  set_tests_properties(${name}.whole PROPERTIES TIMEOUT 300)
+endfunction()
+
 function(chimely_tests name)
   cmake_parse_arguments(ARG "" "" "LINK" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -28,6 +34,7 @@ function(chimely_tests name)
   target_link_libraries(${name} PRIVATE chimely_testsupport ${ARG_LINK})
   # The test main sets CHIMELY_ROOT, CHIMELY_VIDEO, CHIMELY_AUDIO, CHIMELY_BUILD and CHIMELY_SOURCE.
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  chimely_whole_test(${name})
 endfunction()
 
 # A command-line program under tools/.

@@ -3,6 +3,7 @@
 #include "base/Path.h"
 #include "base/Registry.h"
 #include "plat/MessageBox.h"
+#include "plat/Paths.h"
 #include "plat/Text.h"
 
 #include <atomic>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace liba {
@@ -23,6 +25,9 @@ struct LogState {
     std::mutex lock;  // guards the replacement of the stream
     std::unique_ptr<TextOStream<wchar_t>> stream;
     bool enabled = false;
+    // The device root the stream was opened in: a process whose root is replaced
+    // (a test binary gives each test its own) starts its log in the new one.
+    std::string root;
     // Another thread may still be writing to a replaced stream, so it is
     // closed but kept; the log is switched only when someone edits the registry.
     std::vector<std::unique_ptr<TextOStream<wchar_t>>> retired;
@@ -48,10 +53,11 @@ TextOStream<wchar_t>& get_log() {
     uint32_t value = 0;
     read_registry_dword(log_key, log_value, value);
     bool enabled = value != 0;
+    std::string root = plat::device_root();
 
     LogState& s = state();
     std::lock_guard<std::mutex> guard(s.lock);
-    if (s.stream && s.enabled == enabled)
+    if (s.stream && s.enabled == enabled && s.root == root)
         return *s.stream;
     if (s.stream) {
         if (auto* file = dynamic_cast<os::TextOStreamFile<wchar_t>*>(s.stream.get()))
@@ -59,6 +65,7 @@ TextOStream<wchar_t>& get_log() {
         s.retired.push_back(std::move(s.stream));
     }
     s.enabled = enabled;
+    s.root = std::move(root);
     if (enabled) {
         opening = true;
         s.stream = std::make_unique<os::Log<wchar_t>>(log_path);

@@ -47,7 +47,8 @@ TEST_F(QueueTest, StopThenPlayOfAnotherFileBeforeTheNextTickStartsTheNewFile) {
     AudioPlayerQueue queue(0);
     queue.play(sound("long.wav", 1000, 44100));  // two seconds
     queue.play(sound("never.wav", 2000));
-    ASSERT_TRUE(loop.run_until([&] { return !sessions().empty(); }));
+    // Stopped while it plays: once its first samples reached the device, not merely once it opened.
+    ASSERT_TRUE(loop.run_until([&] { return !sessions().empty() && !session_samples(sessions().front()).empty(); }));
     queue.stop();
     queue.play(sound("next.wav", 3000));
     const auto stopped_at = std::chrono::steady_clock::now();

@@ -39,7 +39,7 @@ running() { [ -e "/proc/$1" ] && [ "$(cut -d' ' -f3 "/proc/$1/stat" 2>/dev/null)
 ended() { ! running "$1"; }
 # finish PID SECONDS: waits for its end; STATUS is its exit status.
 finish() {
-    wait_until "$2" ended "$1" || fail "process $1 still runs after $2 s"
+    wait_until "$2" ended "$1" || fail "process $1 still runs after $(( $2 * patience )) s"
     STATUS=0
     wait "$1" || STATUS=$?
 }
@@ -75,7 +75,7 @@ trap chimely_cleanup EXIT
 HANDER=$WAKE_PROGRAM
 hand_over() {
     local started=$(date +%s%N) status=0
-    timeout 5 "$HANDER" "$@" >> "$ROOT/program-output.txt" 2>&1 || status=$?
+    timeout $(( 5 * patience )) "$HANDER" "$@" >> "$ROOT/program-output.txt" 2>&1 || status=$?
     [ "$status" -eq 0 ] || fail "a second start with '$*' ended with status $status"
     HAND_OVER_MS=$(( ($(date +%s%N) - started) / 1000000 ))
 }

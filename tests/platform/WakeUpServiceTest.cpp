@@ -98,7 +98,10 @@ protected:
         text << in.rdbuf();
         return text.str();
     }
-    static bool wait_for(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    // What the service does takes milliseconds, but a loaded machine may stretch it to seconds: only
+    // a fault takes this long.
+    static constexpr auto event_limit = 20s;
+    static bool wait_for(const std::function<bool()>& condition, std::chrono::milliseconds limit = event_limit) {
         for (auto end = std::chrono::steady_clock::now() + limit; std::chrono::steady_clock::now() < end;
              std::this_thread::sleep_for(20ms))
             if (condition())
@@ -135,7 +138,7 @@ TEST_F(WakeUpService, ArmsTheAlarmClockWhenTheKernelAllowsIt) {
     ::close(probe);
     ASSERT_TRUE(plat::register_wake_up(program, at(8, 30, 0)));
     start();
-    EXPECT_TRUE(wait_for([] { return status().find("next wake-up: 2026-03-07 08:30:00") != std::string::npos; }, 2s))
+    EXPECT_TRUE(wait_for([] { return status().find("next wake-up: 2026-03-07 08:30:00") != std::string::npos; }))
         << status();
     EXPECT_NE(status().find("clock: CLOCK_REALTIME_ALARM (wakes the machine from suspend)"), std::string::npos);
 }
@@ -144,7 +147,7 @@ TEST_F(WakeUpService, FallsBackToTheWallClockWhenRefused) {
     ::setenv("CHIMELY_WAKER_CLOCK", "realtime", 1);
     ASSERT_TRUE(plat::register_wake_up(program, at(8, 30, 0)));
     start();
-    EXPECT_TRUE(wait_for([] { return status().find("next wake-up: 2026-03-07 08:30:00") != std::string::npos; }, 2s))
+    EXPECT_TRUE(wait_for([] { return status().find("next wake-up: 2026-03-07 08:30:00") != std::string::npos; }))
         << status();
     EXPECT_NE(status().find("clock: CLOCK_REALTIME (alarms do not wake a suspended machine)"), std::string::npos);
 }
@@ -153,11 +156,12 @@ TEST_F(WakeUpService, FallsBackToTheWallClockWhenRefused) {
 TEST_F(WakeUpService, AClockJumpForwardFiresWhatBecameDueAtOnce) {
     ASSERT_TRUE(plat::register_wake_up(program, at(8, 10, 0)));
     start();
-    ASSERT_TRUE(wait_for([] { return status().find("next wake-up: 2026-03-07 08:10:00") != std::string::npos; }, 2s));
+    ASSERT_TRUE(wait_for([] { return status().find("next wake-up: 2026-03-07 08:10:00") != std::string::npos; }));
     std::this_thread::sleep_for(200ms);
     EXPECT_EQ(started(), "");
     plat::advance_fake_clock(10 * 60 * 1000);
-    EXPECT_TRUE(wait_for([] { return started() == "2026-03-07 08:10:00\n"; }, 1500ms)) << started();
+    // Far below the minute the service would otherwise sleep.
+    EXPECT_TRUE(wait_for([] { return started() == "2026-03-07 08:10:00\n"; }, 5s)) << started();
 }
 
 // A time already past fires at once and is never armed: the real-time clock
@@ -170,7 +174,7 @@ TEST_F(WakeUpService, PastRegistrationsFireWithoutArming) {
     wait_for([&] {
         seen += status();
         return seen.find("next wake-up: 2026-03-07 09:00:00") != std::string::npos;
-    }, 2s);
+    });
     EXPECT_EQ(started(), "2026-03-07 07:00:00\n");
     EXPECT_NE(seen.find("next wake-up: 2026-03-07 09:00:00"), std::string::npos) << seen;
     EXPECT_EQ(seen.find("next wake-up: 2026-03-07 07:00:00"), std::string::npos) << seen;

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 namespace testing_support {
@@ -21,7 +22,11 @@ private:
     std::string path_;
 };
 
-// The root that the test main made for this process (also in CHIMELY_ROOT).
+// The root that the test main made for the running test (also in CHIMELY_ROOT).
 const std::string& process_root();
+
+// Runs after every test, once its fixture is gone: puts back a process-wide state
+// of a library that the test main does not link.
+void after_each_test(std::function<void()> reset);
 
 } // namespace testing_support

@@ -152,6 +152,19 @@ void RemoteListener::publish(HWND window) {
     numbers_[window] = number;
     if (listen_fd_ < 0)
         start_listening();
+    else
+        follow_device_root();
+}
+
+// A process whose device root is replaced (a test program gives each test its
+// own) moves its socket into the new root's folder: it answers under the new name.
+void RemoteListener::follow_device_root() {
+    const std::string folder = remote_socket_folder();
+    if (folder.empty())
+        return;
+    const std::string path = remote_socket_path(folder, ::getpid());
+    if (path != socket_path_ && ::rename(socket_path_.c_str(), path.c_str()) == 0)
+        socket_path_ = path;
 }
 
 void RemoteListener::withdraw(HWND window) {

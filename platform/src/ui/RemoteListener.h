@@ -47,6 +47,7 @@ private:
     static void after_fork_child();
     static void at_exit();
     bool start_listening();  // with mutex_ held
+    void follow_device_root();  // with mutex_ held
     void accept_loop(int listen_fd);
     void serve(int connection);
 

@@ -33,6 +33,8 @@ public:
     plat::HWND bar() const { return info_.bar; }
     // The ids still free in the pool of the shell kind, last taken first.
     static const std::vector<uint32_t>& free_ids(bool new_shell);
+    // Test seam: both pools full again, in their first order, once no bar holds an id.
+    static void refill_free_ids();
 
 private:
     bool create_bar(Form& form);

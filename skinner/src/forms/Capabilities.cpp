@@ -4,6 +4,8 @@
 #include "plat/System.h"
 #include "plat/Text.h"
 
+#include <mutex>
+#include <optional>
 #include <string>
 
 namespace skinner {
@@ -20,16 +22,31 @@ bool ask_is_smartphone() {
     return plat::equal_no_case(text, L"smartphone");
 }
 
+std::mutex g_lock;
+std::optional<bool> g_smartphone;
+std::optional<bool> g_new_os;
+
 } // namespace
 
 bool is_smartphone() {
-    static const bool answer = ask_is_smartphone();
-    return answer;
+    std::lock_guard lock(g_lock);
+    if (!g_smartphone)
+        g_smartphone = ask_is_smartphone();
+    return *g_smartphone;
 }
 
 bool is_pocket_pc_new_os() {
-    static const bool answer = !is_smartphone() && plat::os_version().major > 4;
-    return answer;
+    const bool smartphone = is_smartphone();
+    std::lock_guard lock(g_lock);
+    if (!g_new_os)
+        g_new_os = !smartphone && plat::os_version().major > 4;
+    return *g_new_os;
+}
+
+void forget_capabilities() {
+    std::lock_guard lock(g_lock);
+    g_smartphone.reset();
+    g_new_os.reset();
 }
 
 } // namespace skinner

@@ -14,10 +14,13 @@ namespace {
 
 constexpr int high_dpi = 192;
 
+// Filled once, last id taken first: 121 (1121) down to 117 (1117).
+const std::vector<uint32_t> first_old_ids{117, 118, 119, 120, 121};
+const std::vector<uint32_t> first_new_ids{1117, 1118, 1119, 1120, 1121};
+
 std::vector<uint32_t>& pool(bool new_shell) {
-    // Filled once, last id taken first: 121 (1121) down to 117 (1117).
-    static std::vector<uint32_t> old_ids{117, 118, 119, 120, 121};
-    static std::vector<uint32_t> new_ids{1117, 1118, 1119, 1120, 1121};
+    static std::vector<uint32_t> old_ids = first_old_ids;
+    static std::vector<uint32_t> new_ids = first_new_ids;
     return new_shell ? new_ids : old_ids;
 }
 
@@ -44,6 +47,11 @@ MenuManagerImplPocket::~MenuManagerImplPocket() {
 }
 
 const std::vector<uint32_t>& MenuManagerImplPocket::free_ids(bool new_shell) { return pool(new_shell); }
+
+void MenuManagerImplPocket::refill_free_ids() {
+    pool(false) = first_old_ids;
+    pool(true) = first_new_ids;
+}
 
 void MenuManagerImplPocket::give_back_id() {
     if (!held_id_)

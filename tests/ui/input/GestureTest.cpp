@@ -71,4 +71,5 @@ TEST_F(Gesture, QuitEndsTheWatchAndIsPostedAgain) {
     EXPECT_EQ(g_gesture, 0u);
     EXPECT_EQ(get_message(msg, nullptr, 0, 0), 0);
     EXPECT_EQ(msg.wparam, 3u);
+    inject_pointer_up(20, 50);  // the pointer outlives the test
 }

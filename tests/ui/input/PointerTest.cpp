@@ -46,6 +46,7 @@ TEST_F(Input, TapOnAnInactiveWindowActivatesItBeforeThePressIsQueued) {
     inject_pointer_down(150, 60);
     EXPECT_EQ(get_active_window(), b);
     EXPECT_EQ(seen().back(), (Seen{b, WM_LBUTTONDOWN, MK_LBUTTON, point_lparam(30, 20)}));
+    inject_pointer_up(150, 60);  // the pointer outlives the test
 }
 
 TEST_F(Input, DoubleClicksOnlyForClassesThatAskQuickAndClose) {

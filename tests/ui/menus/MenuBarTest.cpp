@@ -250,6 +250,7 @@ TEST_F(Menus, TheOverriddenBackKeyIsAHotKeyThatTheFocusedEditCanTake) {
     inject_key(VK_ESCAPE, true);
     run_until_idle();
     EXPECT_EQ(g_seen, (std::vector<Seen>{{form, WM_HOTKEY, 0, 0x1B0000}, {edit, WM_HOTKEY, 0, 0x1B0000}}));
+    inject_key(VK_ESCAPE, false);  // the keyboard outlives the test
 }
 
 TEST_F(Menus, ATapOnTheTitleBarOkSendsIdok) {

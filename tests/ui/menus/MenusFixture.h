@@ -56,9 +56,13 @@ class Menus : public testing::Test {
 protected:
     void TearDown() override {
         g_react = nullptr;
+        if (form)
+            destroy_window(form);  // with its bars and children
+        unregister_class(L"Form");
+        run_until_idle();
         g_seen.clear();
     }
-    // Each test runs in its own process, so it picks its device first.
+    // Each test picks its device first.
     void start(const char* screen, const char* platform) {
         set_screen_profile(make_screen_profile(screen, platform));
         set_fake_clock(SystemTime{2026, 3, 0, 2, 9, 5, 0, 0}, false);

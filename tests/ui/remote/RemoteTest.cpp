@@ -84,9 +84,20 @@ std::string raw_exchange(pid_t pid, const std::string& bytes) {
     return answer;
 }
 
+// Each test starts with no window of this process published.
+class RemoteWindows : public testing::Test {
+protected:
+    void TearDown() override {
+        for (HWND window : all_windows())
+            if (!ui::is_remote(window))
+                destroy_window(window);
+        unregister_class(L"SenderClass");
+    }
+};
+
 } // namespace
 
-TEST(RemoteWindows, OtherProcessWindowFollowsOwnWithItsClassAndText) {
+TEST_F(RemoteWindows, OtherProcessWindowFollowsOwnWithItsClassAndText) {
     HWND sender = make_sender();
     Peer peer("serve");
     ASSERT_TRUE(peer.ready());
@@ -112,7 +123,7 @@ TEST(RemoteWindows, OtherProcessWindowFollowsOwnWithItsClassAndText) {
     EXPECT_EQ(copy_data(remote, sender, remote_test::echo, "ping"), expected(remote_test::echoed_back, "ping"));
 }
 
-TEST(RemoteWindows, CopyDataArrivesWholeUpToTheLimit) {
+TEST_F(RemoteWindows, CopyDataArrivesWholeUpToTheLimit) {
     HWND sender = make_sender();
     Peer peer("serve");
     ASSERT_TRUE(peer.ready());
@@ -134,7 +145,7 @@ TEST(RemoteWindows, CopyDataArrivesWholeUpToTheLimit) {
     EXPECT_EQ(last_error(), ERROR_INVALID_PARAMETER);
 }
 
-TEST(RemoteWindows, ReceiverSurvivesGarbageOnItsSocket) {
+TEST_F(RemoteWindows, ReceiverSurvivesGarbageOnItsSocket) {
     Peer peer("serve");
     ASSERT_TRUE(peer.ready());
     HWND remote = find_window(remote_test::peer_class, L"");
@@ -155,7 +166,7 @@ TEST(RemoteWindows, ReceiverSurvivesGarbageOnItsSocket) {
     EXPECT_EQ(copy_data(remote, nullptr, 5, "still here"), expected(5, "still here"));
 }
 
-TEST(RemoteWindows, CopyDataIsHandledWhileTheReceiverWaitsForItsOwnSend) {
+TEST_F(RemoteWindows, CopyDataIsHandledWhileTheReceiverWaitsForItsOwnSend) {
     HWND sender = make_sender();
     Peer peer("sending");
     ASSERT_TRUE(peer.ready());
@@ -164,7 +175,7 @@ TEST(RemoteWindows, CopyDataIsHandledWhileTheReceiverWaitsForItsOwnSend) {
     EXPECT_EQ(copy_data(remote, sender, 3, "nested"), expected(3, "nested"));
 }
 
-TEST(RemoteWindows, SenderGivesUpWhenTheReceiverDoesNotServiceItsQueue) {
+TEST_F(RemoteWindows, SenderGivesUpWhenTheReceiverDoesNotServiceItsQueue) {
     HWND sender = make_sender();
     Peer peer("deaf");
     ASSERT_TRUE(peer.ready());
@@ -179,7 +190,7 @@ TEST(RemoteWindows, SenderGivesUpWhenTheReceiverDoesNotServiceItsQueue) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
 }
 
-TEST(RemoteWindows, KilledProcessIsDroppedWithoutWaiting) {
+TEST_F(RemoteWindows, KilledProcessIsDroppedWithoutWaiting) {
     ui::set_copy_data_timeout_ms(60000);
     Peer peer("serve");
     ASSERT_TRUE(peer.ready());
@@ -200,7 +211,7 @@ TEST(RemoteWindows, KilledProcessIsDroppedWithoutWaiting) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 }
 
-TEST(RemoteWindows, ProcessesOfAnotherDeviceRootAreNeverSeen) {
+TEST_F(RemoteWindows, ProcessesOfAnotherDeviceRootAreNeverSeen) {
     testing_support::TempRoot other_root;
     Peer stranger("serve", other_root.path());
     ASSERT_TRUE(stranger.ready());

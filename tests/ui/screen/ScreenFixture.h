@@ -66,7 +66,18 @@ protected:
         register_class(paper_class);
         g_seen.clear();
     }
-    void TearDown() override { stop_screen(); }
+    void TearDown() override {
+        stop_screen();
+        std::vector<HWND> windows;
+        enum_windows([&](HWND window) {
+            windows.push_back(window);
+            return true;
+        });
+        for (HWND window : windows)
+            destroy_window(window);
+        unregister_class(L"Paper");
+        run_until_idle();
+    }
 
     static HWND paper(RECT place, COLORREF colour, std::wstring_view title = L"") {
         HWND window = create_window(0, L"Paper", title, WS_POPUP | WS_VISIBLE, place.left, place.top,
