@@ -233,8 +233,7 @@ TEST(Application, AHungInstanceStillEndsTheNextStart) {
     // The hung instance never answers, so a next start that ends at all gave up waiting for it.
     Start next = start("next", "", "run", 300);
     EXPECT_EQ(wait_exit(next), 0);
-    EXPECT_EQ(read_file(next.out), "gave up
-");
+    EXPECT_EQ(read_file(next.out), "gave up\n");
     ::kill(hung.pid, SIGKILL);
     wait_exit(hung);
 }
