@@ -41,8 +41,8 @@ cleanup() {
     rm -rf "$T"
 }
 trap cleanup EXIT
-# A wrapper compares every shipped file with the root's copy and copies what differs: hundreds of
-# processes, half a minute for a new root on a loaded machine. Its bound only catches a hang.
+# A wrapper filling a new root copies hundreds of files: half a minute on a loaded machine. Its
+# bound only catches a hang.
 wrapper_s=120
 
 # Staged: nothing outside DESTDIR, nothing naming it or the build.
@@ -118,12 +118,14 @@ echo '<Settings/>' > "$APP/settings.ini"
 CHIMELY_ROOT=$ROOT "$APP/chimely-reg" set 'HKEY_LOCAL_MACHINE\Software\QEVA\Chimely' Language sz '\mine.lng'
 cp "$APP/alarms.ini" "$T/alarms.before"
 printf 'x=1\n' >> "$P/lib/chimely/device/Program Files/Chimely/German.lng"
+rm "$APP/English.lng"
 timeout $wrapper_s "$P/bin/chimely-wake-up" || fail "the wake-up wrapper with nothing registered"
 [ "$(cat "$APP/settings.ini")" = '<Settings/>' ] || fail "the wrapper touched settings.ini"
 cmp -s "$APP/alarms.ini" "$T/alarms.before" || fail "the wrapper touched alarms.ini"
 [ "$(CHIMELY_ROOT=$ROOT "$APP/chimely-reg" get 'HKEY_LOCAL_MACHINE\Software\QEVA\Chimely' Language)" = '\mine.lng' ] ||
     fail "the wrapper touched the registry"
 cmp -s "$APP/German.lng" "$P/lib/chimely/device/Program Files/Chimely/German.lng" || fail "the update was not taken in"
+[ -f "$APP/English.lng" ] || fail "a shipped file the user removed was not put back"
 
 # Two first starts at once end with one complete root.
 CHIMELY_ROOT=$T/root2 "$P/bin/chimely-wake-up" & first=$!
