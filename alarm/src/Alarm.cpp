@@ -1,6 +1,7 @@
 #include "alarm/Alarm.h"
 
 #include "AlarmText.h"
+#include "base/Convert.h"
 #include "base/File.h"
 
 #include <algorithm>
@@ -108,7 +109,7 @@ void Alarm::save(const XmlNode& parent) const {
         for (const auto& [name, value] : unknown_rule_)
             xml_set_attribute(type, name, value);
     XmlNode properties = xml_add_child(alarm, el_properties);
-    xml_set_attribute(properties, attr_time, std::to_wstring(hour_) + L" " + std::to_wstring(minute_));
+    xml_set_attribute(properties, attr_time, liba::format_int_wtext(hour_) + L" " + liba::format_int_wtext(minute_));
     xml_set_attribute(properties, attr_subject, subject_);
     xml_set_attribute(properties, attr_note, note_);
     XmlNode events = xml_add_child(alarm, el_events);

@@ -1,6 +1,7 @@
 #include "alarm/AlarmPeriodicity.h"
 
 #include "AlarmText.h"
+#include "base/Convert.h"
 
 #include <algorithm>
 
@@ -95,7 +96,7 @@ bool AlarmPeriodicity<0>::next(liba::TimeStamp& out, const liba::TimeStamp& from
 
 // dayofweek
 
-void AlarmPeriodicity<1>::save(const XmlNode& element) const { save_rule(element, type(), std::to_wstring(weekday)); }
+void AlarmPeriodicity<1>::save(const XmlNode& element) const { save_rule(element, type(), liba::format_int_wtext(weekday)); }
 
 void AlarmPeriodicity<1>::load(const XmlNode& element) {
     load_additional(element, {&weekday});
@@ -118,7 +119,7 @@ bool AlarmPeriodicity<1>::next(liba::TimeStamp& out, const liba::TimeStamp& from
 
 // dayofmonth
 
-void AlarmPeriodicity<2>::save(const XmlNode& element) const { save_rule(element, type(), std::to_wstring(day)); }
+void AlarmPeriodicity<2>::save(const XmlNode& element) const { save_rule(element, type(), liba::format_int_wtext(day)); }
 
 void AlarmPeriodicity<2>::load(const XmlNode& element) {
     load_additional(element, {&day});
@@ -148,7 +149,7 @@ bool AlarmPeriodicity<2>::next(liba::TimeStamp& out, const liba::TimeStamp& from
 // once
 
 void AlarmPeriodicity<3>::save(const XmlNode& element) const {
-    save_rule(element, type(), std::to_wstring(year) + L" " + std::to_wstring(month) + L" " + std::to_wstring(day));
+    save_rule(element, type(), liba::format_int_wtext(year) + L" " + liba::format_int_wtext(month) + L" " + liba::format_int_wtext(day));
 }
 
 void AlarmPeriodicity<3>::load(const XmlNode& element) { load_additional(element, {&year, &month, &day}); }

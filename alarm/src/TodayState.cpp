@@ -57,10 +57,10 @@ bool TodayState::save() const {
     if (has_next) {
         xml_set_attribute(next, attr_name, name);
         xml_set_attribute(next, attr_time, time);
-        xml_set_attribute(next, attr_action, std::to_wstring(action));
+        xml_set_attribute(next, attr_action, liba::format_int_wtext(action));
     }
     XmlNode unviewed_element = xml_add_child(document, el_unviewed);
-    xml_set_attribute(unviewed_element, attr_quantity, std::to_wstring(unviewed));
+    xml_set_attribute(unviewed_element, attr_quantity, liba::format_int_wtext(unviewed));
     return xml_save_document(document, file_path);
 }
 

@@ -23,6 +23,11 @@ std::string chars_text(Format... format) {
 
 std::string format_int_text(int32_t value) { return chars_text(value); }
 
+std::wstring format_int_wtext(int32_t value) {
+    const std::string text = chars_text(value);
+    return std::wstring(text.begin(), text.end());
+}
+
 std::string format_long_text(long value) { return chars_text(value); }
 
 std::string format_double_text(double value) { return format_double_decimals_text(value, 6); }

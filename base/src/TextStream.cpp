@@ -4,6 +4,8 @@
 #include "base/TimeStamp.h"
 #include "plat/Text.h"
 
+#include <type_traits>
+
 namespace liba {
 namespace {
 
@@ -13,7 +15,20 @@ TextOStream<wchar_t>& put(TextOStream<wchar_t>& out, std::wstring_view text) {
 }
 
 TextOStream<wchar_t>& put_narrow(TextOStream<wchar_t>& out, std::string_view text) {
-    return put(out, plat::from_cp1252(text));
+    return out.discards() ? out : put(out, plat::from_cp1252(text));
+}
+
+// A switched-off log is written to often (a long alarm list traces every alarm): the value is
+// formatted only for a stream that keeps it.
+template <class Format>
+TextOStream<wchar_t>& put_formatted(TextOStream<wchar_t>& out, Format format) {
+    if (out.discards())
+        return out;
+    const auto text = format();
+    if constexpr (std::is_same_v<decltype(text), const std::wstring>)
+        return put(out, text);
+    else
+        return put_narrow(out, text);
 }
 
 } // namespace
@@ -29,27 +44,29 @@ TextOStream<wchar_t>& operator<<(TextOStream<wchar_t>& out, const char* text) {
 }
 TextOStream<wchar_t>& operator<<(TextOStream<wchar_t>& out, const std::string& text) { return put_narrow(out, text); }
 TextOStream<wchar_t>& operator<<(TextOStream<wchar_t>& out, wchar_t c) { return put(out, std::wstring_view(&c, 1)); }
-TextOStream<wchar_t>& operator<<(TextOStream<wchar_t>& out, int value) { return put_narrow(out, format_int_text(value)); }
+TextOStream<wchar_t>& operator<<(TextOStream<wchar_t>& out, int value) {
+    return put_formatted(out, [&] { return format_int_text(value); });
+}
 TextOStream<wchar_t>& operator<<(TextOStream<wchar_t>& out, unsigned value) {
-    return put_narrow(out, std::to_string(value));
+    return put_formatted(out, [&] { return std::to_string(value); });
 }
 TextOStream<wchar_t>& operator<<(TextOStream<wchar_t>& out, long value) {
-    return put_narrow(out, format_long_text(value));
+    return put_formatted(out, [&] { return format_long_text(value); });
 }
 TextOStream<wchar_t>& operator<<(TextOStream<wchar_t>& out, unsigned long value) {
-    return put_narrow(out, std::to_string(value));
+    return put_formatted(out, [&] { return std::to_string(value); });
 }
 TextOStream<wchar_t>& operator<<(TextOStream<wchar_t>& out, long long value) {
-    return put_narrow(out, std::to_string(value));
+    return put_formatted(out, [&] { return std::to_string(value); });
 }
 TextOStream<wchar_t>& operator<<(TextOStream<wchar_t>& out, unsigned long long value) {
-    return put_narrow(out, std::to_string(value));
+    return put_formatted(out, [&] { return std::to_string(value); });
 }
 TextOStream<wchar_t>& operator<<(TextOStream<wchar_t>& out, double value) {
-    return put_narrow(out, format_double_text(value));
+    return put_formatted(out, [&] { return format_double_text(value); });
 }
 TextOStream<wchar_t>& operator<<(TextOStream<wchar_t>& out, const TimeStamp& value) {
-    return put(out, value.to_text());
+    return put_formatted(out, [&] { return value.to_text(); });
 }
 
 } // namespace liba

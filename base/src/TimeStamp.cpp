@@ -1,5 +1,7 @@
 #include "base/TimeStamp.h"
 
+#include "base/Convert.h"
+
 namespace liba {
 namespace {
 
@@ -120,7 +122,7 @@ int TimeStamp::day_of_week() const {
 }
 
 std::wstring TimeStamp::to_text() const {
-    std::wstring text = std::to_wstring(year());
+    std::wstring text = format_int_wtext(year());
     for (int field : {month(), day(), hour(), minute(), second()}) {
         text += L' ';
         append_two_digits(text, field);

@@ -7,6 +7,7 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -110,6 +111,10 @@ bool is_xml_name(std::wstring_view name) {
 
 // Characters that an XML 1.0 file cannot hold, not even as references, become U+FFFD.
 std::string value_text(std::wstring_view value) {
+    // Most values are plain ASCII text, which needs neither replacement nor conversion.
+    if (std::all_of(value.begin(), value.end(),
+                    [](wchar_t c) { return (c >= 0x20 && c < 0x80) || c == 0x9 || c == 0xA || c == 0xD; }))
+        return std::string(value.begin(), value.end());
     std::wstring clean(value);
     for (wchar_t& c : clean) {
         const bool allowed = c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
@@ -129,7 +134,7 @@ std::string narrow(std::wstring_view text) {
     return std::string(text.begin(), text.end());
 }
 
-// A name to look up, narrowed on the stack when it is short ASCII (every name the files use).
+// A name for the tree, narrowed on the stack when it is short ASCII (every name the files use).
 class LookupName {
 public:
     explicit LookupName(std::wstring_view name) {
@@ -305,7 +310,7 @@ std::wstring xml_node_name(const XmlNode& node) {
 XmlNode xml_add_child(const XmlNode& parent, std::wstring_view name) {
     if (!is_xml_name(name))
         return XmlNode();
-    return handle_of(parent, node_of(parent).append_child(narrow(name).c_str()));
+    return handle_of(parent, node_of(parent).append_child(LookupName(name).c_str()));
 }
 
 bool xml_remove_child(const XmlNode& parent, const XmlNode& child) {
@@ -321,7 +326,7 @@ void xml_set_attribute(const XmlNode& element, std::wstring_view name, std::wstr
     pugi::xml_node node = node_of(element);
     if (node.type() != pugi::node_element || !is_xml_name(name))
         return;
-    const std::string key = narrow(name);
+    const LookupName key(name);
     pugi::xml_attribute attribute = node.attribute(key.c_str());
     if (!attribute)
         attribute = node.append_attribute(key.c_str());

@@ -33,6 +33,8 @@ protected:
 void expect_c_locale_formats() {
     EXPECT_EQ(format_int_text(-1234567), "-1234567");
     EXPECT_EQ(format_int_text(INT32_MIN), "-2147483648");
+    EXPECT_EQ(format_int_wtext(INT32_MIN), L"-2147483648");
+    EXPECT_EQ(format_int_wtext(2027), L"2027");
     EXPECT_EQ(format_long_text(9876543210L), "9876543210");
     EXPECT_EQ(format_double_text(3.14159), "3.141590");
     EXPECT_EQ(format_double_text(-0.5), "-0.500000");

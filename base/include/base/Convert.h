@@ -8,6 +8,9 @@
 namespace liba {
 
 std::string format_int_text(int32_t value);                       // "%d"
+// The same as wide text, without the C library's slow wide formatting (long alarm lists write
+// tens of thousands of numbers).
+std::wstring format_int_wtext(int32_t value);
 std::string format_long_text(long value);                         // "%ld"
 std::string format_double_text(double value);                     // "%f", six decimals
 std::string format_double_decimals_text(double value, int decimals);  // "%.Nf", N clamped to 0..99

@@ -20,6 +20,8 @@ public:
     virtual ~TextOStream() = default;
     virtual void write(const Char* first, const Char* last) = 0;
     virtual void flush() = 0;
+    // True when everything written is thrown away, so that values need not be formatted.
+    virtual bool discards() const { return false; }
 };
 
 // The stream of a switched-off log: everything is discarded.
@@ -28,6 +30,7 @@ class TextOStreamEmpty : public TextOStream<Char> {
 public:
     void write(const Char*, const Char*) override {}
     void flush() override {}
+    bool discards() const override { return true; }
 };
 
 // Each operator converts its value to text and writes it in one call, so a
